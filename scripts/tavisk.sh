@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Sets Tavisk up on a Debian 12 machine and builds it.
+#   scripts/tavisk.sh run    install what is missing, build, start Tavisk
+#   scripts/tavisk.sh test   install what is missing, build, run every test
+# Environment: BUILD_DIR (default build), TAVISK_WERROR=ON, TAVISK_SANITIZE=ON.
+set -euo pipefail
+
+# Every Debian package the build, the program and the tests need.
+PACKAGES=(
+    build-essential cmake ninja-build pkg-config git
+    libsqlite3-dev sqlite3
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+    libx11-dev libxkbcommon-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    unicode-data shared-mime-info
+    xvfb xauth desktop-file-utils libglib2.0-bin libxml2-utils
+    fonts-dejavu-core
+)
+
+root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${BUILD_DIR:-$root_dir/build}
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$root_dir" -B "$build_dir" -G Ninja \
+        -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" \
+        -DTAVISK_WERROR="${TAVISK_WERROR:-OFF}" \
+        -DTAVISK_SANITIZE="${TAVISK_SANITIZE:-OFF}"
+    cmake --build "$build_dir" -j "$(nproc)"
+}
+
+case "${1:-}" in
+run)
+    install_packages
+    configure_and_build
+    exec "$build_dir/src/app/tavisk"
+    ;;
+test)
+    install_packages
+    configure_and_build
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" -LE wine
+    ;;
+packages)
+    install_packages
+    ;;
+*)
+    echo "usage: $0 run|test|packages" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,26 @@
+#pragma once
+// Routines every window of the program shares.
+#include <Qt>
+
+class QWidget;
+class QLineEdit;
+
+namespace modFunctions {
+
+/// Places the window in the middle of the primary screen, by its outer size.
+void CentreForm(QWidget* form);
+
+/// Selects a text box's text when the box was entered from the keyboard
+/// (Tab, Backtab or an access key): all of it with the caret at the start when
+/// it fits the box, at the end when it is wider; nothing when the focus came by
+/// mouse or from the program.
+void SelectTextOnFocus(QWidget* form, QLineEdit* box, Qt::FocusReason reason);
+
+/// Closes every top-level window of the program; the program ends with the last.
+void UnloadAllForms();
+
+/// The screen-wide mouse pointer: the hourglass while work runs, then back.
+void SetHourglass();
+void SetDefaultPointer();
+
+} // namespace modFunctions

@@ -1,0 +1,57 @@
+#pragma once
+// The stand-in registry's own controls: which file backs the registry API of
+// StandInRegistry.h in this process, transactions for bulk changes, and a
+// listener for committed changes. One store is open per process.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavisk::registry {
+
+enum class OpenStatus {
+    Opened,   ///< an existing store, writable
+    Created,  ///< the file did not exist and was made empty just now
+    ReadOnly, ///< an existing store this process may read but not write
+    Failed,   ///< no store: see OpenResult::message
+};
+
+struct OpenResult {
+    OpenStatus status = OpenStatus::Failed;
+    std::string path;
+    std::string message; ///< for Failed: names the file and the problem
+    bool ok() const { return status != OpenStatus::Failed; }
+};
+
+/// The file named by TAVISK_REGISTRY, else $XDG_DATA_HOME/tavisk/registry.db
+/// (~/.local/share when XDG_DATA_HOME is unset).
+std::string defaultStorePath();
+
+/// Opens (or creates) the store at path and makes it the one the registry API
+/// uses in this process, closing any store opened before.
+OpenResult openStore(const std::string& path);
+
+/// openStore(defaultStorePath()).
+OpenResult openDefaultStore();
+
+/// Closes the process's store; the next registry call opens the default store.
+void closeStore();
+
+/// True when the open store can only be read.
+bool storeIsReadOnly();
+
+/// Runs body with every registry write it makes inside one transaction: all of
+/// them are committed (and synced) together when body returns true; when it
+/// returns false or throws, or the commit fails, none of them is kept.
+/// Returns whether the changes were committed; error receives the reason.
+bool runInTransaction(const std::function<bool()>& body, std::string* error = nullptr);
+
+/// Full names ("HKEY_LOCAL_MACHINE\SOFTWARE\Classes\text/plain\Shell\...") of
+/// the keys whose values or subkeys changed in one committed write. HKEY_CLASSES_ROOT
+/// is reported by its true place under HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
+using ChangeListener = std::function<void(const std::vector<std::string>& changedKeys)>;
+
+/// Installs the listener called after each commit made by this process
+/// (none to remove it).
+void setChangeListener(ChangeListener listener);
+
+} // namespace tavisk::registry
