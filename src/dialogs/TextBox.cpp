@@ -1,0 +1,10 @@
+#include "TextBox.h"
+
+#include <QFocusEvent>
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {}
+
+void TextBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    emit gotFocus(event->reason());
+}
