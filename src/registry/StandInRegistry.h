@@ -28,10 +28,15 @@ constexpr LONG ERROR_SUCCESS = 0;
 constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 constexpr LONG ERROR_ACCESS_DENIED = 5;
 constexpr LONG ERROR_INVALID_HANDLE = 6;
+constexpr LONG ERROR_OUTOFMEMORY = 14;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
+constexpr LONG ERROR_DISK_FULL = 112;
+constexpr LONG ERROR_BADDB = 1009;              ///< the store cannot be opened or is damaged
+constexpr LONG ERROR_REGISTRY_IO_FAILED = 1016; ///< the store's file could not be read or written
+constexpr LONG ERROR_KEY_DELETED = 1018;        ///< the handle's key was deleted meanwhile
 
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
@@ -41,9 +46,13 @@ constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
 constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+constexpr REGSAM KEY_SET_VALUE = 0x0002;
+constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+constexpr REGSAM MAXIMUM_ALLOWED = 0x02000000;
 
 LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult);
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);

@@ -1,0 +1,98 @@
+#include "KeyTree.h"
+
+#include <algorithm>
+
+namespace tavisk::registry::detail {
+
+const std::vector<Key*>& Key::ordered() {
+    if (!m_orderValid) {
+        m_order.clear();
+        m_order.reserve(children.size());
+        for (const auto& entry : children) {
+            m_order.push_back(entry.second);
+        }
+        std::sort(m_order.begin(), m_order.end(),
+                  [](const Key* a, const Key* b) { return a->fold < b->fold; });
+        m_orderValid = true;
+    }
+    return m_order;
+}
+
+void KeyTree::clear() {
+    m_keys.clear();
+}
+
+void KeyTree::load(const Connection& connection) {
+    clear();
+    std::vector<std::pair<Key*, std::int64_t>> parents;
+    Statement keys(connection, "SELECT id, parent, name, fold FROM keys");
+    while (keys.step()) {
+        auto key = std::make_unique<Key>();
+        key->id = keys.integer(0);
+        key->name = keys.text(2);
+        key->fold = keys.text(3);
+        parents.emplace_back(key.get(), keys.integer(1));
+        m_keys.emplace(key->id, std::move(key));
+    }
+    for (const auto& [key, parentId] : parents) {
+        if (Key* parent = find(parentId)) {
+            key->parent = parent;
+            parent->children.emplace(key->fold, key);
+        }
+    }
+    Statement values(connection, "SELECT key, name, fold, type, data FROM vals");
+    while (values.step()) {
+        if (Key* key = find(values.integer(0))) {
+            key->values[values.text(2)] = Value{
+                values.text(1), static_cast<std::uint32_t>(values.integer(3)), values.blob(4)};
+        }
+    }
+}
+
+Key* KeyTree::find(std::int64_t id) const {
+    const auto found = m_keys.find(id);
+    return found == m_keys.end() ? nullptr : found->second.get();
+}
+
+Key* KeyTree::child(const Key& parent, std::string_view fold) {
+    const auto found = parent.children.find(fold);
+    return found == parent.children.end() ? nullptr : found->second;
+}
+
+Key& KeyTree::addKey(std::int64_t id, Key& parent, std::string name, std::string fold) {
+    auto key = std::make_unique<Key>();
+    key->id = id;
+    key->parent = &parent;
+    key->name = std::move(name);
+    key->fold = std::move(fold);
+    Key& added = *key;
+    m_keys.emplace(id, std::move(key));
+    parent.children.emplace(added.fold, &added);
+    parent.childrenChanged();
+    return added;
+}
+
+void KeyTree::removeKey(Key& key) {
+    if (key.parent) {
+        key.parent->children.erase(key.fold);
+        key.parent->childrenChanged();
+    }
+    m_keys.erase(key.id);
+}
+
+std::string KeyTree::fullName(const Key& key) {
+    std::vector<const Key*> chain;
+    for (const Key* k = &key; k; k = k->parent) {
+        chain.push_back(k);
+    }
+    std::string name;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!name.empty()) {
+            name += '\\';
+        }
+        name += (*it)->name;
+    }
+    return name;
+}
+
+} // namespace tavisk::registry::detail
