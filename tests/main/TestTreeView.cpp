@@ -1,0 +1,236 @@
+// The tree view control: node collection, keys, sorting, and selection by the
+// left button and the keyboard only.
+#include "TreeView.h"
+
+#include <QAbstractItemView>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <stdexcept>
+
+class TestTreeView final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void indexesCountEveryNodeAlike();
+    void keysAreUniqueWithoutRegardToCase();
+    void clearVoidsEverything();
+    void sortedOrdersTopLevelOnly();
+    void expandedState();
+    void rightPressLeavesSelection();
+    void clickOnEmptySpaceKeepsSelection();
+    void ctrlClickDoesNotDeselect();
+    void mouseUpForEveryButton();
+    void keyUpOnRelease();
+    void selectedAndDropHighlight();
+
+private:
+    QPoint centreOf(const TreeNode* node) const;
+    std::unique_ptr<TreeView> m_tree;
+};
+
+void TestTreeView::init() {
+    m_tree = std::make_unique<TreeView>();
+    m_tree->resize(300, 400);
+    m_tree->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
+}
+
+void TestTreeView::cleanup() {
+    m_tree.reset();
+}
+
+QPoint TestTreeView::centreOf(const TreeNode* node) const {
+    return m_tree->nodeRect(node).center();
+}
+
+void TestTreeView::indexesCountEveryNodeAlike() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* a1 = m_tree->addChild(a, "a1", "FileType");
+    TreeNode* a2 = m_tree->addChild(a, "a2", "FileType");
+    TreeNode* b = m_tree->addNode("B", "Application");
+    TreeNode* a3 = m_tree->addChild(a, "a3", "FileType");
+    QCOMPARE(a->index(), 1);
+    QCOMPARE(a1->index(), 2);
+    QCOMPARE(a2->index(), 3);
+    QCOMPARE(b->index(), 4);
+    QCOMPARE(a3->index(), 5);
+    QCOMPARE(m_tree->count(), 5);
+    QCOMPARE(m_tree->node(4), b);
+    QCOMPARE(m_tree->node(0), nullptr);
+    QCOMPARE(m_tree->node(6), nullptr);
+    QCOMPARE(a3->parent(), a);
+    QCOMPARE(b->parent(), nullptr);
+    QCOMPARE(a->childCount(), 3);
+    const std::vector<TreeNode*> inOrder{a, a1, a2, b, a3};
+    QCOMPARE(m_tree->nodes(), inOrder);
+    // The last child added is shown last.
+    a->setExpanded(true);
+    QVERIFY(m_tree->nodeRect(a3).top() > m_tree->nodeRect(a2).top());
+    QVERIFY(m_tree->nodeRect(b).top() > m_tree->nodeRect(a3).top());
+}
+
+void TestTreeView::keysAreUniqueWithoutRegardToCase() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* b = m_tree->addNode("B", "Application");
+    TreeNode* c = m_tree->addNode("C", "FileType");
+    a->setKey("X1");
+    QCOMPARE(m_tree->nodeByKey("x1"), a);
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, b->setKey("x1"));
+    QCOMPARE(b->key(), QString());
+    b->setKey("X2");
+    b->setKey("X9"); // a changed key frees the old one
+    QCOMPARE(m_tree->nodeByKey("X2"), nullptr);
+    QCOMPARE(m_tree->nodeByKey("X9"), b);
+    c->setKey(""); // nodes without a key share the empty one
+    QCOMPARE(m_tree->nodeByKey(""), nullptr);
+    QCOMPARE(m_tree->nodeByKey("X5"), nullptr);
+}
+
+void TestTreeView::clearVoidsEverything() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    a->setKey("X1");
+    m_tree->setSelectedNode(a);
+    m_tree->setDropHighlightNode(a);
+    m_tree->clear();
+    QCOMPARE(m_tree->count(), 0);
+    QCOMPARE(m_tree->selectedNode(), nullptr);
+    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
+    QCOMPARE(m_tree->nodeByKey("X1"), nullptr);
+    TreeNode* again = m_tree->addNode("B", "Application");
+    QCOMPARE(again->index(), 1);
+    again->setKey("X1");
+    QCOMPARE(m_tree->nodeByKey("X1"), again);
+}
+
+void TestTreeView::sortedOrdersTopLevelOnly() {
+    TreeNode* zeta = m_tree->addNode("zeta", "Application");
+    TreeNode* z2 = m_tree->addChild(zeta, "z-second", "FileType");
+    TreeNode* z1 = m_tree->addChild(zeta, "a-first?", "FileType");
+    TreeNode* alpha = m_tree->addNode("Alpha", "Application");
+    zeta->setExpanded(true);
+    QVERIFY(m_tree->nodeRect(zeta).top() < m_tree->nodeRect(alpha).top());
+
+    m_tree->setSorted(true);
+    QVERIFY(m_tree->sorted());
+    const auto above = [this](const TreeNode* a, const TreeNode* b) {
+        return m_tree->nodeRect(a).top() < m_tree->nodeRect(b).top();
+    };
+    QVERIFY(above(alpha, zeta));
+    QVERIFY(above(z2, z1)); // children keep the order added
+    QVERIFY(zeta->expanded());
+
+    TreeNode* beta = m_tree->addNode("beta", "Application");
+    QVERIFY(above(alpha, beta));
+    QVERIFY(above(beta, zeta));
+    QCOMPARE(beta->index(), 5); // the collection keeps the order added
+
+    m_tree->setSorted(false);
+    TreeNode* aaa = m_tree->addNode("aaa", "Application");
+    QVERIFY(above(zeta, aaa));
+}
+
+void TestTreeView::expandedState() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* a1 = m_tree->addChild(a, "a1", "FileType");
+    QVERIFY(!a->expanded());
+    QVERIFY(m_tree->nodeRect(a1).isEmpty());
+    a->setExpanded(true);
+    QVERIFY(a->expanded());
+    QVERIFY(!m_tree->nodeRect(a1).isEmpty());
+    a->setExpanded(false);
+    QVERIFY(!a->expanded());
+}
+
+void TestTreeView::rightPressLeavesSelection() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* b = m_tree->addNode("B", "Application");
+    QWidget* viewport = m_tree->view()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::mouseClick(viewport, Qt::RightButton, {}, centreOf(b));
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::mouseClick(viewport, Qt::MiddleButton, {}, centreOf(b));
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::mouseDClick(viewport, Qt::RightButton, {}, centreOf(b));
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(b));
+    QCOMPARE(m_tree->selectedNode(), b);
+}
+
+void TestTreeView::clickOnEmptySpaceKeepsSelection() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    QWidget* viewport = m_tree->view()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
+    const QPoint below(centreOf(a).x(), viewport->height() - 5);
+    QCOMPARE(m_tree->nodeAt(below), nullptr);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, below);
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, below);
+    QCOMPARE(m_tree->selectedNode(), a);
+}
+
+void TestTreeView::ctrlClickDoesNotDeselect() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    QWidget* viewport = m_tree->view()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, centreOf(a));
+    QCOMPARE(m_tree->selectedNode(), a);
+    QTest::keyClick(m_tree->view(), Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(m_tree->selectedNode(), a);
+}
+
+void TestTreeView::mouseUpForEveryButton() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    QSignalSpy ups(m_tree.get(), &TreeView::mouseUp);
+    QWidget* viewport = m_tree->view()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
+    QTest::mouseClick(viewport, Qt::RightButton, Qt::ShiftModifier, centreOf(a));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(5, viewport->height() - 5));
+    QCOMPARE(ups.count(), 3);
+    QCOMPARE(ups.at(0).at(0).value<Qt::MouseButton>(), Qt::LeftButton);
+    QCOMPARE(ups.at(1).at(0).value<Qt::MouseButton>(), Qt::RightButton);
+    QCOMPARE(ups.at(1).at(1).value<Qt::KeyboardModifiers>(),
+             Qt::KeyboardModifiers(Qt::ShiftModifier));
+    // Selection changes by themselves report nothing.
+    m_tree->setSelectedNode(nullptr);
+    m_tree->setSelectedNode(a);
+    QCOMPARE(ups.count(), 3);
+}
+
+void TestTreeView::keyUpOnRelease() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* b = m_tree->addNode("B", "Application");
+    m_tree->setSelectedNode(a);
+    QSignalSpy ups(m_tree.get(), &TreeView::keyUp);
+    QTest::keyPress(m_tree->view(), Qt::Key_Down);
+    QCOMPARE(ups.count(), 0);
+    QCOMPARE(m_tree->selectedNode(), b); // arrows select
+    QTest::keyRelease(m_tree->view(), Qt::Key_Down);
+    QTest::keyClick(m_tree->view(), Qt::Key_Return);
+    QCOMPARE(ups.count(), 2);
+    QCOMPARE(ups.at(1).at(0).toInt(), int(Qt::Key_Return));
+}
+
+void TestTreeView::selectedAndDropHighlight() {
+    TreeNode* a = m_tree->addNode("A", "Application");
+    TreeNode* b = m_tree->addChild(a, "b", "FileType");
+    QCOMPARE(m_tree->selectedNode(), nullptr);
+    m_tree->setSelectedNode(b);
+    QCOMPARE(m_tree->selectedNode(), b);
+    m_tree->setDropHighlightNode(a);
+    QCOMPARE(m_tree->dropHighlightNode(), a);
+    m_tree->setSelectedNode(nullptr);
+    m_tree->setDropHighlightNode(nullptr);
+    QCOMPARE(m_tree->selectedNode(), nullptr);
+    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
+    // With nothing current, the keyboard starts again from the top.
+    m_tree->view()->setFocus();
+    QTest::keyClick(m_tree->view(), Qt::Key_Down);
+    QVERIFY(m_tree->selectedNode() != nullptr);
+}
+
+QTEST_MAIN(TestTreeView)
+#include "TestTreeView.moc"
