@@ -248,27 +248,85 @@ std::optional<std::string> contentProblem(Connection& connection) {
     return std::nullopt;
 }
 
+bool exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+/// A URI that opens path as an unchanging file: no log or index files are
+/// looked for or made beside it.
+std::string snapshotUri(const std::string& path) {
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+/// How this process can use an existing store.
+enum class Access {
+    ReadWrite,
+    ReadOnly, ///< through the log files a writer keeps beside it, so changes are seen
+    Snapshot, ///< no log files and none may be made: the file as it is now
+};
+
+Access accessTo(const std::string& path) {
+    if (canWriteFile(path) && canKeepLog(path)) {
+        return Access::ReadWrite;
+    }
+    // Log files made by a reader would belong to the reader and could lock
+    // the store's owner out of writing; without them the file is complete.
+    return exists(path + "-wal") && exists(path + "-shm") ? Access::ReadOnly : Access::Snapshot;
+}
+
+Connection connect(const std::string& path, Access access) {
+    switch (access) {
+    case Access::ReadWrite:
+        return Connection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    case Access::ReadOnly:
+        return Connection(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
+    case Access::Snapshot:
+        break;
+    }
+    return Connection(snapshotUri(path),
+                      SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX);
+}
+
 OpenedFile openExisting(const std::string& path) {
     if (auto problem = headerProblem(path)) {
         return failure(path, *problem);
     }
-    const bool readOnly = !canWriteFile(path) || !canKeepLog(path);
+    const Access access = accessTo(path);
     OpenedFile file;
     try {
-        file.connection = Connection(
-            path, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX);
+        file.connection = connect(path, access);
         sqlite3_busy_timeout(file.connection.handle(), BusyTimeoutMs);
         file.connection.exec("PRAGMA synchronous=FULL");
         if (auto problem = contentProblem(file.connection)) {
             return failure(path, *problem);
         }
-        if (!readOnly && file.connection.queryText("PRAGMA journal_mode") != "wal") {
+        if (access == Access::ReadWrite &&
+            file.connection.queryText("PRAGMA journal_mode") != "wal") {
             file.connection.exec("PRAGMA journal_mode=WAL");
         }
     } catch (const SqliteError& error) {
         return failure(path, describe(error));
     }
-    file.result = {readOnly ? OpenStatus::ReadOnly : OpenStatus::Opened, path, {}};
+    if (access == Access::ReadWrite) {
+        file.result = {OpenStatus::Opened, path, {}};
+    } else {
+        file.result = {OpenStatus::ReadOnly, path,
+                       "The registry store \"" + path + "\" is read-only" +
+                           (access == Access::Snapshot
+                                ? "; changes that other programs make to it are seen only when "
+                                  "it is opened again."
+                                : ".")};
+    }
     return file;
 }
 

@@ -1,36 +1,411 @@
-// The registry API's behaviour that callers rely on, whatever stands behind it.
+// The registry API's behaviour that the program relies on, whatever stands
+// behind it: roots, names, paths, writes, deletes, enumeration and values.
 #include "RegistryApi.h"
 #include "ScratchRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
+
+/// A handle closed at the end of the scope.
+class Key final {
+public:
+    Key() = default;
+    ~Key() { close(); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* out() {
+        close();
+        return &m_handle;
+    }
+    HKEY get() const { return m_handle; }
+    void close() {
+        if (m_handle) {
+            RegCloseKey(m_handle);
+            m_handle = nullptr;
+        }
+    }
+
+private:
+    HKEY m_handle = nullptr;
+};
+
+struct Data {
+    DWORD type = 0;
+    std::string bytes;
+};
 
 class RegistryApi : public ::testing::Test {
 protected:
     ScratchRegistry scratch;
+
+    std::string path(const std::string& relative = "") const { return scratch.key(relative); }
+
+    LONG create(HKEY root, const std::string& relative) {
+        Key key;
+        return RegCreateKeyA(root, path(relative).c_str(), key.out());
+    }
+
+    LONG set(HKEY root, const std::string& relative, const char* name, DWORD type,
+             const std::string& bytes) {
+        Key key;
+        LONG result = RegCreateKeyA(root, path(relative).c_str(), key.out());
+        if (result == ERROR_SUCCESS) {
+            result = RegSetValueExA(key.get(), name, 0, type,
+                                    reinterpret_cast<const BYTE*>(bytes.data()),
+                                    static_cast<DWORD>(bytes.size()));
+        }
+        return result;
+    }
+
+    LONG get(HKEY root, const std::string& relative, const char* name, Data& data) {
+        Key key;
+        LONG result = RegOpenKeyA(root, path(relative).c_str(), key.out());
+        if (result != ERROR_SUCCESS) {
+            return result;
+        }
+        std::string buffer(4096, '\0');
+        DWORD size = static_cast<DWORD>(buffer.size());
+        result = RegQueryValueExA(key.get(), name, nullptr, &data.type,
+                                  reinterpret_cast<BYTE*>(buffer.data()), &size);
+        data.bytes = result == ERROR_SUCCESS ? buffer.substr(0, size) : std::string();
+        return result;
+    }
+
+    std::string text(HKEY root, const std::string& relative, const char* name) {
+        Data data;
+        if (get(root, relative, name, data) != ERROR_SUCCESS) {
+            return "<missing>";
+        }
+        return data.bytes.substr(0, data.bytes.find('\0'));
+    }
+
+    bool exists(HKEY root, const std::string& relative) {
+        Key key;
+        return RegOpenKeyA(root, path(relative).c_str(), key.out()) == ERROR_SUCCESS;
+    }
+
+    std::vector<std::string> subkeys(HKEY root, const std::string& relative) {
+        Key key;
+        std::vector<std::string> names;
+        if (RegOpenKeyA(root, path(relative).c_str(), key.out()) != ERROR_SUCCESS) {
+            return names;
+        }
+        char name[256];
+        for (DWORD i = 0; RegEnumKeyA(key.get(), i, name, sizeof name) == ERROR_SUCCESS; ++i) {
+            names.emplace_back(name);
+        }
+        return names;
+    }
+
+    LONG remove(HKEY root, const std::string& relative) {
+        return RegDeleteKeyA(root, path(relative).c_str());
+    }
 };
 
-TEST_F(RegistryApi, CreatedKeyTakesAValueThatReadsBack) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, scratch.key("a\\b").c_str(), &key), ERROR_SUCCESS);
-    const char data[] = "text";
-    ASSERT_EQ(RegSetValueExA(key, "Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), 5),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+std::string sz(const std::string& text) {
+    return text + '\0';
+}
 
-    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, scratch.key("A\\B").c_str(), &key), ERROR_SUCCESS);
-    char buffer[16] = {};
-    DWORD size = sizeof buffer;
-    DWORD type = 0;
-    ASSERT_EQ(RegQueryValueExA(key, "NAME", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size),
+// --- roots ---------------------------------------------------------------
+
+TEST_F(RegistryApi, RootsAreThePredefinedThirtyTwoBitNumbers) {
+    const auto low = [](HKEY root) {
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(root));
+    };
+    EXPECT_EQ(low(HKEY_CLASSES_ROOT), 0x80000000u);
+    EXPECT_EQ(low(HKEY_CURRENT_USER), 0x80000001u);
+    EXPECT_EQ(low(HKEY_LOCAL_MACHINE), 0x80000002u);
+}
+
+TEST_F(RegistryApi, ClassesRootShowsTheKeysOfLocalMachineSoftwareClasses) {
+    const std::string classes = "SOFTWARE\\Classes\\";
+    ASSERT_EQ(set(HKEY_CLASSES_ROOT, "text/x-one", "", REG_SZ, sz("through classes")),
               ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(size, 5u);
-    EXPECT_STREQ(buffer, "text");
-    RegCloseKey(key);
+    ASSERT_EQ(
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, (classes + path("text/x-two")).c_str(), Key().out()),
+        ERROR_SUCCESS);
+    Key two;
+    ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, (classes + path("text/x-two")).c_str(), two.out()),
+              ERROR_SUCCESS);
+    const std::string data = sz("through local machine");
+    ASSERT_EQ(RegSetValueExA(two.get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.data()),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+
+    Key one;
+    ASSERT_EQ(RegOpenKeyA(HKEY_LOCAL_MACHINE, (classes + path("TEXT/X-ONE")).c_str(), one.out()),
+              ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, "text/x-two", ""), "through local machine");
+    EXPECT_EQ(subkeys(HKEY_CLASSES_ROOT, ""),
+              (std::vector<std::string>{"text/x-one", "text/x-two"}));
+}
+
+TEST_F(RegistryApi, CurrentUserAndLocalMachineAreSeparate) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "only-user", "v", REG_SZ, sz("1")), ERROR_SUCCESS);
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "only-user"));
+    EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "only-user"));
+}
+
+// --- names ---------------------------------------------------------------
+
+TEST_F(RegistryApi, KeyNamesMatchWithoutRegardToCaseInAllScripts) {
+    const std::vector<std::pair<std::string, std::string>> spellings = {
+        {"Shortcuts", "SHORTCUTS"},
+        {"ÄPFEL", "äpfel"},
+        {"ΣΟΦΊΑ", "σοφία"},
+        {"ДОМ", "дом"},
+        {"ǅ", "ǆ"},             // title case and small letter share the upper case Ǆ
+        {"ΜΆΘΗΣΙΣ", "μάθησις"}, // final sigma
+    };
+    for (const auto& [written, read] : spellings) {
+        ASSERT_EQ(set(HKEY_CURRENT_USER, written, "v", REG_SZ, sz(written)), ERROR_SUCCESS);
+        EXPECT_EQ(text(HKEY_CURRENT_USER, read, "v"), written) << read;
+    }
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "").size(), spellings.size());
+}
+
+TEST_F(RegistryApi, NamesFoldByEachCharactersSimpleUpperCaseOnly) {
+    // "ß" has no single-character upper case, so it does not match "SS";
+    // characters beyond the Basic Multilingual Plane are compared as they are.
+    for (const char* name : {"straße", "STRASSE", "\xF0\x90\x90\xA8", "\xF0\x90\x90\x80"}) {
+        ASSERT_EQ(create(HKEY_CURRENT_USER, name), ERROR_SUCCESS) << name;
+    }
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "").size(), 4u);
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "STRAßE"));
+}
+
+TEST_F(RegistryApi, AKeyKeepsTheSpellingItWasCreatedWith) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "MixedCase"), ERROR_SUCCESS);
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "MIXEDCASE\\Child"), ERROR_SUCCESS);
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, ""), std::vector<std::string>{"MixedCase"});
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "mixedcase"), std::vector<std::string>{"Child"});
+}
+
+TEST_F(RegistryApi, ValueNamesMatchWithoutRegardToCase) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "PATH", REG_SZ, sz("first")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "Path"), "first");
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "path", REG_SZ, sz("second")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "PATH"), "second");
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "Größe", REG_SZ, sz("x")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "GRÖßE"), "x");
+}
+
+TEST_F(RegistryApi, TheDefaultValueHasTheEmptyName) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "", REG_SZ, sz("default")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", nullptr), "default");
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", nullptr, REG_SZ, sz("again")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", ""), "again");
+}
+
+// --- paths ---------------------------------------------------------------
+
+TEST_F(RegistryApi, OnlyTheBackslashSeparatesKeys) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "text/plain", "", REG_SZ, sz("t")), ERROR_SUCCESS);
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, ""), std::vector<std::string>{"text/plain"});
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "text"));
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "a b.c;d:e*f?\"g<h>|i"), ERROR_SUCCESS);
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "A B.C;D:E*F?\"G<H>|I"));
+}
+
+TEST_F(RegistryApi, OneTrailingBackslashIsAllowedAndAnEmptyPathIsTheKeyItself) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "store\\", "v", REG_SZ, sz("1")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "store", "v"), "1");
+    Key store;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("store").c_str(), store.out()), ERROR_SUCCESS);
+    Key same;
+    ASSERT_EQ(RegOpenKeyExA(store.get(), "", 0, KEY_READ, same.out()), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(same.get(), "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 2u);
+}
+
+TEST_F(RegistryApi, BadPathsAreRefusedAndCreateNothing) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, ""), ERROR_SUCCESS);
+    const std::string scratchKey = path();
+    for (const std::string& bad :
+         {"\\" + scratchKey + "\\lead", scratchKey + "\\a\\\\b", scratchKey + "\\c\\\\",
+          scratchKey + "\\" + std::string(256, 'n') + "\\d"}) {
+        Key key;
+        EXPECT_NE(RegCreateKeyA(HKEY_CURRENT_USER, bad.c_str(), key.out()), ERROR_SUCCESS) << bad;
+        EXPECT_EQ(key.get(), nullptr);
+    }
+    EXPECT_TRUE(subkeys(HKEY_CURRENT_USER, "").empty());
+    EXPECT_EQ(create(HKEY_CURRENT_USER, std::string(255, 'n')), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryApi, AValueNameMayContainBackslashes) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "C:\\Tools\\view.exe", REG_SZ, sz("x")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "c:\\tools\\VIEW.EXE"), "x");
+    EXPECT_TRUE(subkeys(HKEY_CURRENT_USER, "app").empty());
+}
+
+// --- writes --------------------------------------------------------------
+
+TEST_F(RegistryApi, CreatingAKeyCreatesEveryMissingKeyOnItsPath) {
+    ASSERT_EQ(set(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quorvane\\Tavisk\\Shortcuts\\", "RunBefore",
+                  REG_SZ, sz("1")),
+              ERROR_SUCCESS);
+    for (const char* key : {"SOFTWARE", "SOFTWARE\\Quorvane", "SOFTWARE\\Quorvane\\Tavisk"}) {
+        EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, key)) << key;
+    }
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, "software\\quorvane\\tavisk\\shortcuts", "runbefore"), "1");
+}
+
+TEST_F(RegistryApi, WritingAValueReplacesItsTypeAndData) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "v", REG_SZ, sz("long text here")), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "v", REG_BINARY, std::string("\x01\x02", 2)),
+              ERROR_SUCCESS);
+    Data data;
+    ASSERT_EQ(get(HKEY_CURRENT_USER, "app", "v", data), ERROR_SUCCESS);
+    EXPECT_EQ(data.type, REG_BINARY);
+    EXPECT_EQ(data.bytes, std::string("\x01\x02", 2));
+}
+
+// --- deletes -------------------------------------------------------------
+
+TEST_F(RegistryApi, DeletingRemovesOneKeyWithItsValues) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", "", REG_SZ, sz("c")),
+              ERROR_SUCCESS);
+    ASSERT_EQ(remove(HKEY_CURRENT_USER, "TYPE\\shell\\view\\command"), ERROR_SUCCESS);
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "type\\Shell\\View\\Command"));
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "type\\Shell\\View"));
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "type\\Shell\\View\\Command"), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", ""), "<missing>");
+}
+
+TEST_F(RegistryApi, AKeyWithSubkeysIsNotDeletedAndStaysWhole) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "PATH", REG_SZ, sz("cmd")), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app\\txtfile", "FileType", REG_SZ, sz("txtfile")),
+              ERROR_SUCCESS);
+    EXPECT_NE(remove(HKEY_CURRENT_USER, "app"), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "PATH"), "cmd");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app\\txtfile", "FileType"), "txtfile");
+}
+
+TEST_F(RegistryApi, DeletingAMissingKeyIsAnError) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "present"), ERROR_SUCCESS);
+    EXPECT_EQ(remove(HKEY_CURRENT_USER, "absent"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(remove(HKEY_CURRENT_USER, "absent\\deeper"), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "present"));
+}
+
+TEST_F(RegistryApi, AHandleToADeletedKeyNoLongerWorks) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "doomed"), ERROR_SUCCESS);
+    Key doomed;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("doomed").c_str(), doomed.out()), ERROR_SUCCESS);
+    ASSERT_EQ(remove(HKEY_CURRENT_USER, "doomed"), ERROR_SUCCESS);
+    const BYTE data[] = {'x', 0};
+    EXPECT_NE(RegSetValueExA(doomed.get(), "v", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "doomed"));
+}
+
+// --- enumeration ---------------------------------------------------------
+
+TEST_F(RegistryApi, SubkeysAreListedAlphabeticallyWithoutRegardToCase) {
+    for (const char* name : {"beta", "Alpha", "gamma", "ALPHA2", "_under", "Ölfeld", "delta"}) {
+        ASSERT_EQ(create(HKEY_CURRENT_USER, std::string("list\\") + name), ERROR_SUCCESS);
+    }
+    const std::vector<std::string> expected = {"Alpha", "ALPHA2", "beta",  "delta",
+                                               "gamma", "_under", "Ölfeld"};
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "list"), expected);
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "list"), expected);
+}
+
+TEST_F(RegistryApi, EnumerationEndsDefinitelyPastTheLastSubkey) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "list\\one"), ERROR_SUCCESS);
+    Key list;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("list").c_str(), list.out()), ERROR_SUCCESS);
+    char name[64];
+    EXPECT_EQ(RegEnumKeyA(list.get(), 0, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_EQ(RegEnumKeyA(list.get(), 1, name, sizeof name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(RegEnumKeyA(list.get(), 0xFFFFFFFFu, name, sizeof name), ERROR_NO_MORE_ITEMS);
+    Key leaf;
+    ASSERT_EQ(RegOpenKeyA(list.get(), "one", leaf.out()), ERROR_SUCCESS);
+    EXPECT_EQ(RegEnumKeyA(leaf.get(), 0, name, sizeof name), ERROR_NO_MORE_ITEMS);
+}
+
+TEST_F(RegistryApi, EnumerationFollowsChanges) {
+    for (const char* name : {"a", "b", "c"}) {
+        ASSERT_EQ(create(HKEY_CURRENT_USER, std::string("list\\") + name), ERROR_SUCCESS);
+    }
+    ASSERT_EQ(remove(HKEY_CURRENT_USER, "list\\b"), ERROR_SUCCESS);
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "list\\B2"), ERROR_SUCCESS);
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "list"), (std::vector<std::string>{"a", "B2", "c"}));
+}
+
+TEST_F(RegistryApi, ASubkeyNameThatDoesNotFitTheBufferIsMoreData) {
+    ASSERT_EQ(create(HKEY_CURRENT_USER, "list\\twelve-chars"), ERROR_SUCCESS);
+    Key list;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("list").c_str(), list.out()), ERROR_SUCCESS);
+    char name[13];
+    EXPECT_EQ(RegEnumKeyA(list.get(), 0, name, 12), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumKeyA(list.get(), 0, name, 13), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "twelve-chars");
+}
+
+// --- values --------------------------------------------------------------
+
+TEST_F(RegistryApi, ValuesKeepTheirTypeAndBytesExactly) {
+    const std::vector<Data> values = {
+        {REG_SZ, sz("text")},
+        {REG_EXPAND_SZ, sz("%SystemRoot%\\x")},
+        {REG_BINARY, std::string("\x00\xFF\x10\x00", 4)},
+        {REG_DWORD, std::string("\x78\x56\x34\x12", 4)},
+        {REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+        {REG_NONE, std::string("\x01", 1)},
+        {0x1234, std::string("any\0bytes", 9)},
+        {REG_SZ, std::string()},
+    };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string name = "v" + std::to_string(i);
+        ASSERT_EQ(set(HKEY_CURRENT_USER, "values", name.c_str(), values[i].type, values[i].bytes),
+                  ERROR_SUCCESS);
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string name = "V" + std::to_string(i);
+        Data data;
+        ASSERT_EQ(get(HKEY_CURRENT_USER, "values", name.c_str(), data), ERROR_SUCCESS);
+        EXPECT_EQ(data.type, values[i].type) << name;
+        EXPECT_EQ(data.bytes, values[i].bytes) << name;
+    }
+}
+
+TEST_F(RegistryApi, AQueryReportsTheSizeAndRefusesASmallBuffer) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "v", REG_SZ, sz("0123456789")), ERROR_SUCCESS);
+    Key app;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("app").c_str(), app.out()), ERROR_SUCCESS);
+    DWORD size = 0;
+    DWORD type = 0;
+    ASSERT_EQ(RegQueryValueExA(app.get(), "v", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 11u);
+    BYTE small[4];
+    size = sizeof small;
+    EXPECT_EQ(RegQueryValueExA(app.get(), "v", nullptr, &type, small, &size), ERROR_MORE_DATA);
+    EXPECT_EQ(size, 11u);
+    EXPECT_EQ(RegQueryValueExA(app.get(), "missing", nullptr, &type, small, &size),
+              ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryApi, MissingKeysAndHandlesAreErrors) {
+    Key key;
+    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("nowhere").c_str(), key.out()),
+              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.get(), nullptr);
+    DWORD size = 0;
+    EXPECT_NE(RegQueryValueExA(nullptr, "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    char name[8];
+    EXPECT_NE(RegEnumKeyA(nullptr, 0, name, sizeof name), ERROR_SUCCESS);
+    EXPECT_NE(RegCloseKey(nullptr), ERROR_SUCCESS);
+
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path("here").c_str(), &handle), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(handle), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(handle), ERROR_INVALID_HANDLE);
 }
 
 } // namespace

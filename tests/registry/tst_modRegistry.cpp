@@ -1,0 +1,225 @@
+// modRegistry's routines: what they read, what they store, and that nothing
+// ever reaches the caller but "Not Found".
+#include "RegistryApi.h"
+#include "ScratchRegistry.h"
+#include "modRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace modRegistry;
+
+struct Stored {
+    LONG result = ERROR_FILE_NOT_FOUND;
+    DWORD type = 0;
+    std::string bytes;
+};
+
+class ModRegistry : public ::testing::Test {
+protected:
+    ScratchRegistry scratch;
+
+    std::string path(const std::string& relative = "") const { return scratch.key(relative); }
+
+    /// The value exactly as the registry holds it.
+    Stored stored(std::uint32_t root, const std::string& relative, const std::string& name) {
+        Stored value;
+        HKEY key = nullptr;
+        const HKEY rootKey =
+            reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+        if (RegOpenKeyA(rootKey, path(relative).c_str(), &key) != ERROR_SUCCESS) {
+            return value;
+        }
+        std::string buffer(8192, '\0');
+        DWORD size = static_cast<DWORD>(buffer.size());
+        value.result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                        reinterpret_cast<BYTE*>(buffer.data()), &size);
+        value.bytes = buffer.substr(0, value.result == ERROR_SUCCESS ? size : 0);
+        RegCloseKey(key);
+        return value;
+    }
+
+    /// Stores raw bytes with a given type, as another program might.
+    void storeRaw(const std::string& relative, const std::string& name, DWORD type,
+                  const std::string& bytes) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path(relative).c_str(), &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    std::string read(const std::string& relative, const std::string& name) {
+        return ReadRegValue(HKCU, path(relative), name);
+    }
+
+    std::vector<std::string> enumerate(std::uint32_t root, const std::string& keyPath) {
+        std::vector<std::string> names;
+        for (std::int32_t index = 0;; ++index) {
+            const std::string name = EnumRegSubkey(root, keyPath, index);
+            if (name == NotFound) {
+                return names;
+            }
+            names.push_back(name);
+        }
+    }
+};
+
+TEST_F(ModRegistry, ReadingWhatIsNotThereIsNotFound) {
+    EXPECT_EQ(read("missing\\key", "v"), "Not Found");
+    WriteRegValue(HKCU, path("app"), "PATH", 1, std::string("cmd"));
+    EXPECT_EQ(read("app", "missing"), "Not Found");
+    EXPECT_EQ(read("app", ""), "Not Found");
+}
+
+TEST_F(ModRegistry, TextWithTypeOneIsStoredWithItsTerminator) {
+    WriteRegValue(HKCU, path("app"), "v", 1, std::string("abc"));
+    const Stored abc = stored(HKCU, "app", "v");
+    EXPECT_EQ(abc.type, REG_SZ);
+    EXPECT_EQ(abc.bytes, std::string("abc", 4));
+    EXPECT_EQ(read("app", "v"), "abc");
+
+    WriteRegValue(HKCU, path("app"), "empty", 1, std::string());
+    EXPECT_EQ(stored(HKCU, "app", "empty").bytes, std::string(1, '\0'));
+    EXPECT_EQ(read("app", "empty"), "");
+}
+
+TEST_F(ModRegistry, OtherTypeCodesStoreTheBareTextAsRegSz) {
+    for (const std::int32_t code : {0, 2, 3, 7, 99}) {
+        const std::string name = "code" + std::to_string(code);
+        WriteRegValue(HKCU, path("app"), name, code, std::string("abc"));
+        const Stored value = stored(HKCU, "app", name);
+        EXPECT_EQ(value.type, REG_SZ) << code;
+        EXPECT_EQ(value.bytes, "abc") << code;
+        // Reading drops the last character, as it would a terminator.
+        EXPECT_EQ(read("app", name), "ab") << code;
+    }
+}
+
+TEST_F(ModRegistry, TextIsUtf8WithOneSequencePerCharacter) {
+    WriteRegValue(HKCU, path("app"), "v", 1, std::string("Grüße"));
+    EXPECT_EQ(stored(HKCU, "app", "v").bytes.size(), 8u);
+    EXPECT_EQ(read("app", "v"), "Grüße");
+    WriteRegValue(HKCU, path("app"), "bare", 0, std::string("Grüß"));
+    EXPECT_EQ(read("app", "bare"), "Grü");
+}
+
+TEST_F(ModRegistry, BinaryReadsAsUpperCaseHex) {
+    storeRaw("app", "b", REG_BINARY, std::string("\x0A\xFF", 2));
+    EXPECT_EQ(read("app", "b"), "0AFF");
+    storeRaw("app", "c", REG_BINARY, std::string("\x01\xAB\x00", 3));
+    EXPECT_EQ(read("app", "c"), "01AB00");
+    storeRaw("app", "none", REG_BINARY, std::string());
+    EXPECT_EQ(read("app", "none"), "");
+}
+
+TEST_F(ModRegistry, DwordIsWrittenAsFourBytesAndReadInDecimal) {
+    WriteRegValue(HKCU, path("app"), "five", 4, std::int64_t{5});
+    const Stored five = stored(HKCU, "app", "five");
+    EXPECT_EQ(five.type, REG_DWORD);
+    EXPECT_EQ(five.bytes, std::string("\x05\x00\x00\x00", 4));
+    EXPECT_EQ(read("app", "five"), "005");
+    WriteRegValue(HKCU, path("app"), "big", 4, std::int64_t{1234});
+    EXPECT_EQ(read("app", "big"), "1234");
+    WriteRegValue(HKCU, path("app"), "all", 4, std::int64_t{-1});
+    EXPECT_EQ(read("app", "all"), "4294967295");
+    WriteRegValue(HKCU, path("app"), "text", 4, std::string("42"));
+    EXPECT_EQ(read("app", "text"), "042");
+}
+
+TEST_F(ModRegistry, ADwordThatDoesNotFitIsNotWritten) {
+    WriteRegValue(HKCU, path("app"), "v", 4, std::int64_t{1} << 40);
+    WriteRegValue(HKCU, path("app"), "w", 4, std::string("twelve"));
+    EXPECT_EQ(stored(HKCU, "app", "v").result, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(stored(HKCU, "app", "w").result, ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ModRegistry, AZeroByteValueReadsAsEmptyText) {
+    storeRaw("app", "nothing", REG_SZ, std::string());
+    storeRaw("app", "expand", REG_EXPAND_SZ, std::string());
+    EXPECT_EQ(read("app", "nothing"), "");
+    EXPECT_EQ(read("app", "expand"), "");
+}
+
+TEST_F(ModRegistry, DataOverTheBufferReadsAsNotFound) {
+    WriteRegValue(HKCU, path("app"), "fits", 1, std::string(2047, 'x'));
+    EXPECT_EQ(read("app", "fits"), std::string(2047, 'x'));
+    WriteRegValue(HKCU, path("app"), "long", 1, std::string(2048, 'x'));
+    EXPECT_EQ(read("app", "long"), "Not Found");
+    storeRaw("app", "binary", REG_BINARY, std::string(2049, '\x01'));
+    EXPECT_EQ(read("app", "binary"), "Not Found");
+}
+
+TEST_F(ModRegistry, NamesAreReadWithoutRegardToCase) {
+    WriteRegValue(HKLM, path("Shortcuts\\Viewer"), "PATH", 1, std::string("C:\\view.exe %1"));
+    EXPECT_EQ(ReadRegValue(HKLM, path("shortcuts\\VIEWER"), "Path"), "C:\\view.exe %1");
+}
+
+TEST_F(ModRegistry, WritingCreatesEveryMissingKeyAndClassesRootIsLocalMachineClasses) {
+    WriteRegValue(HKCR, path("txtfile\\Shell\\View\\Command"), "", 1, std::string("v %1"));
+    EXPECT_TRUE(RegKeyExists(HKCR, path("txtfile\\Shell")));
+    EXPECT_EQ(ReadRegValue(HKLM, "SOFTWARE\\Classes\\" + path("txtfile\\shell\\view\\command"), ""),
+              "v %1");
+}
+
+TEST_F(ModRegistry, EnumerationListsSubkeysAndEndsWithNotFound) {
+    WriteRegValue(HKCU, path("store\\"), "RunBefore", 1, std::string("1"));
+    std::int32_t index = 0;
+    EXPECT_EQ(EnumRegSubkey(HKCU, path("store\\"), index), "Not Found");
+    for (const char* name : {"zeta", "Alpha", "mid"}) {
+        WriteRegValue(HKCU, path("store\\") + name, "PATH", 1, std::string("c"));
+    }
+    EXPECT_EQ(enumerate(HKCU, path("store\\")), (std::vector<std::string>{"Alpha", "mid", "zeta"}));
+    index = 3;
+    EXPECT_EQ(EnumRegSubkey(HKCU, path("store"), index), "Not Found");
+    EXPECT_EQ(index, 3);
+    index = 1;
+    EXPECT_EQ(EnumRegSubkey(HKCU, path("store"), index), "mid");
+    EXPECT_EQ(index, 1);
+    index = -1;
+    EXPECT_EQ(EnumRegSubkey(HKCU, path("store"), index), "Not Found");
+    EXPECT_EQ(EnumRegSubkey(HKCU, path("nowhere"), index = 0), "Not Found");
+}
+
+TEST_F(ModRegistry, DeletingRemovesOneKeyAndNeverComplains) {
+    WriteRegValue(HKCU, path("app\\type"), "FileType", 1, std::string("type"));
+    DeleteRegKey(HKCU, path("app"));
+    EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
+    DeleteRegKey(HKCU, path("app\\type"));
+    EXPECT_FALSE(RegKeyExists(HKCU, path("app\\type")));
+    DeleteRegKey(HKCU, path("app"));
+    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
+    EXPECT_NO_THROW(DeleteRegKey(HKCU, path("app")));
+    EXPECT_NO_THROW(DeleteRegKey(HKCU, path("never\\there")));
+}
+
+TEST_F(ModRegistry, NothingIsThrownForBadInput) {
+    const std::string bad[] = {"\\lead", "a\\\\b", std::string(300, 'k'), "\xFF\xFE", ""};
+    for (const auto& keyPath : bad) {
+        EXPECT_NO_THROW({
+            EXPECT_EQ(ReadRegValue(HKCU, keyPath, "v"), "Not Found");
+            WriteRegValue(HKCU, keyPath + "\\x", "v", 1, std::string("1"));
+            std::int32_t index = 0;
+            EnumRegSubkey(HKCU, keyPath, index);
+            DeleteRegKey(HKCU, keyPath);
+            RegKeyExists(HKCU, keyPath);
+        }) << keyPath;
+    }
+    EXPECT_NO_THROW(ReadRegValue(0x12345678u, "x", "v"));
+    EXPECT_EQ(ReadRegValue(0x12345678u, "x", "v"), "Not Found");
+}
+
+TEST_F(ModRegistry, RegKeyExistsTellsWhetherTheKeyOpens) {
+    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
+    WriteRegValue(HKCU, path("APP"), "v", 1, std::string("1"));
+    EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
+    EXPECT_TRUE(RegKeyExists(HKCR, ""));
+}
+
+} // namespace
