@@ -1,0 +1,17 @@
+#pragma once
+// Names compared as the registry compares them: without regard to case.
+#include <string>
+#include <string_view>
+
+namespace tavisk::desktop {
+
+/// The UTF-8 text with each character mapped to its simple upper case; bytes
+/// that are not valid UTF-8 are kept as they are.
+std::string foldCase(std::string_view text);
+
+/// True when a and b name the same registry key.
+inline bool sameName(std::string_view a, std::string_view b) {
+    return foldCase(a) == foldCase(b);
+}
+
+} // namespace tavisk::desktop

@@ -1,0 +1,118 @@
+#include "DesktopEntries.h"
+
+#include "CaseFold.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+
+namespace tavisk::desktop {
+namespace {
+
+constexpr std::size_t SlugLength = 40;
+
+std::string hash8(const std::string& text) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 16777619u;
+    }
+    char buffer[9];
+    std::snprintf(buffer, sizeof buffer, "%08x", static_cast<unsigned>(hash));
+    return buffer;
+}
+
+/// The caption's letters and digits in lower case, other runs as one "-".
+std::string slug(const std::string& caption) {
+    std::string text;
+    for (unsigned char c : caption) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (keep || (c >= 'A' && c <= 'Z'))
+            text += static_cast<char>(keep ? c : c + 32);
+        else if (!text.empty() && text.back() != '-')
+            text += '-';
+        if (text.size() >= SlugLength)
+            break;
+    }
+    while (!text.empty() && text.back() == '-')
+        text.pop_back();
+    return text;
+}
+
+void insertSorted(std::vector<std::string>& list, const std::string& item) {
+    auto at = std::lower_bound(list.begin(), list.end(), item);
+    if (at == list.end() || *at != item)
+        list.insert(at, item);
+}
+
+struct Group {
+    DesktopEntry entry;
+    std::string commandKey;
+};
+
+std::string entryId(const DesktopEntry& entry, bool severalCommands, const std::string& key) {
+    std::string id = captionPrefix(entry.caption);
+    if (severalCommands)
+        id += "_" + hash8(key);
+    const std::string name = slug(entry.caption);
+    return name.empty() ? id : id + "-" + name;
+}
+
+void addVerb(Group& group, const ShellVerb& verb, const TypeMap& types) {
+    group.entry.types.push_back(verb.type);
+    const auto meaning = types.resolve(verb.type);
+    for (const auto& mime : meaning.mimeTypes)
+        insertSorted(group.entry.mimeTypes, mime);
+    for (const auto& extension : meaning.extensions)
+        insertSorted(group.entry.extensions, extension);
+}
+
+} // namespace
+
+std::string captionPrefix(const std::string& caption) {
+    return NamePrefix + hash8(foldCase(caption));
+}
+
+bool isBridgeName(const std::string& name, const std::string& prefix) {
+    if (name.rfind(NamePrefix, 0) != 0)
+        return false;
+    if (prefix.empty())
+        return true;
+    if (name.rfind(prefix, 0) != 0)
+        return false;
+    const char next = name.size() > prefix.size() ? name[prefix.size()] : '\0';
+    return next == '\0' || next == '-' || next == '_' || next == '.';
+}
+
+EntrySet buildEntries(const std::vector<ShellVerb>& verbs, const TypeMap& types) {
+    EntrySet set;
+    std::map<std::pair<std::string, std::string>, Group> groups;
+    std::map<std::string, std::size_t> commandsPerCaption;
+    for (const auto& verb : verbs) {
+        auto command = parseCommand(verb.command);
+        if (!command) {
+            set.skipped.push_back({verb, "its command names no program"});
+            continue;
+        }
+        const std::string key = launchLine(*command, "%f");
+        auto [it, added] = groups.try_emplace({foldCase(verb.caption), key});
+        if (added) {
+            it->second.entry.caption = verb.caption;
+            it->second.entry.storedCommand = verb.command;
+            it->second.entry.command = *command;
+            it->second.commandKey = key;
+            ++commandsPerCaption[it->first.first];
+        }
+        addVerb(it->second, verb, types);
+    }
+    for (auto& [key, group] : groups) {
+        group.entry.id = entryId(group.entry, commandsPerCaption[key.first] > 1, group.commandKey);
+        set.entries.push_back(std::move(group.entry));
+    }
+    std::sort(set.entries.begin(), set.entries.end(),
+              [](const DesktopEntry& a, const DesktopEntry& b) { return a.id < b.id; });
+    return set;
+}
+
+} // namespace tavisk::desktop

@@ -1,0 +1,184 @@
+#include "EntryFormats.h"
+
+#include "KeyFile.h"
+
+#include <set>
+
+namespace tavisk::desktop {
+namespace {
+
+constexpr const char* ActionName = "tavisk";
+
+void requireMimeTypes(const DesktopEntry& entry) {
+    if (entry.mimeTypes.empty())
+        throw FormatError("none of its types names a MIME type");
+}
+
+void addMarker(KeyFileWriter& file, const DesktopEntry& entry) {
+    file.string(VerbKey, entry.caption);
+    file.list(TypesKey, entry.types);
+}
+
+std::string doublePercents(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        result += c;
+        if (c == '%')
+            result += '%';
+    }
+    return result;
+}
+
+std::string asciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return text;
+}
+
+std::string asciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return text;
+}
+
+/// Thunar's file-type flags: each MIME type's family; application types also
+/// count as text, since many of them are text underneath. The patterns do the
+/// real matching.
+std::set<std::string> thunarFlags(const DesktopEntry& entry) {
+    std::set<std::string> flags;
+    for (const auto& mime : entry.mimeTypes) {
+        const std::string major = asciiLower(mime.substr(0, mime.find('/')));
+        if (major == "text" || major == "image" || major == "audio" || major == "video") {
+            flags.insert(major + "-files");
+        } else {
+            flags.insert("other-files");
+            if (major == "application")
+                flags.insert("text-files");
+        }
+    }
+    if (entry.mimeTypes.empty())
+        flags = {"audio-files", "image-files", "other-files", "text-files", "video-files"};
+    return flags;
+}
+
+void addPattern(std::string& patterns, std::set<std::string>& seen, const std::string& pattern) {
+    if (!seen.insert(pattern).second)
+        return;
+    if (!patterns.empty())
+        patterns += ';';
+    patterns += pattern;
+}
+
+} // namespace
+
+std::string xmlText(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '&')
+            result += "&amp;";
+        else if (c == '<')
+            result += "&lt;";
+        else if (c == '>')
+            result += "&gt;";
+        else if (c == '\r')
+            result += "&#13;";
+        else if (u < 0x20 && c != '\t' && c != '\n')
+            throw FormatError("it holds a control character that XML cannot hold");
+        else
+            result += c;
+    }
+    return result;
+}
+
+std::string desktopEntryFile(const DesktopEntry& entry) {
+    requireMimeTypes(entry);
+    KeyFileWriter file;
+    file.group("Desktop Entry");
+    file.raw("Version", "1.0");
+    file.raw("Type", "Application");
+    file.string("Name", entry.caption);
+    file.string("Exec", desktopExecLine(entry.command, "%f"));
+    file.list("MimeType", entry.mimeTypes);
+    file.raw("NoDisplay", "true");
+    file.raw("Terminal", "false");
+    addMarker(file, entry);
+    return file.text();
+}
+
+std::string nemoActionFile(const DesktopEntry& entry) {
+    requireMimeTypes(entry);
+    KeyFileWriter file;
+    file.group("Nemo Action");
+    file.string("Name", doublePercents(entry.caption));
+    file.string("Exec", launchLine(entry.command, "%F"));
+    file.list("Mimetypes", entry.mimeTypes);
+    file.raw("Selection", "s");
+    addMarker(file, entry);
+    return file.text();
+}
+
+std::string serviceMenuFile(const DesktopEntry& entry) {
+    requireMimeTypes(entry);
+    KeyFileWriter file;
+    file.group("Desktop Entry");
+    file.raw("Type", "Service");
+    file.raw("X-KDE-ServiceTypes", "KonqPopupMenu/Plugin");
+    file.list("MimeType", entry.mimeTypes);
+    file.list("Actions", {ActionName});
+    addMarker(file, entry);
+    file.group(std::string("Desktop Action ") + ActionName);
+    file.string("Name", entry.caption);
+    file.string("Exec", desktopExecLine(entry.command, "%f"));
+    return file.text();
+}
+
+std::string fileManagerActionFile(const DesktopEntry& entry) {
+    requireMimeTypes(entry);
+    KeyFileWriter file;
+    file.group("Desktop Entry");
+    file.raw("Type", "Action");
+    file.string("Name", entry.caption);
+    file.string("Tooltip", entry.caption);
+    file.list("Profiles", {ActionName});
+    addMarker(file, entry);
+    file.group(std::string("X-Action-Profile ") + ActionName);
+    file.list("MimeTypes", entry.mimeTypes);
+    file.string("Exec", launchLine(entry.command, "%f"));
+    return file.text();
+}
+
+std::string thunarPatterns(const DesktopEntry& entry) {
+    std::string patterns;
+    std::set<std::string> seen;
+    for (const auto& extension : entry.extensions) {
+        if (extension.find_first_of(";*?") != std::string::npos)
+            continue;
+        addPattern(patterns, seen, "*" + asciiLower(extension));
+        addPattern(patterns, seen, "*" + asciiUpper(extension));
+    }
+    return patterns;
+}
+
+std::string thunarAction(const DesktopEntry& entry) {
+    const std::string patterns = thunarPatterns(entry);
+    if (patterns.empty())
+        throw FormatError("none of its types has a file-name extension");
+    std::string xml = "<action>\n";
+    xml += "\t<icon></icon>\n";
+    xml += "\t<name>" + xmlText(entry.caption) + "</name>\n";
+    xml += "\t<submenu></submenu>\n";
+    xml += "\t<unique-id>" + xmlText(entry.id) + "</unique-id>\n";
+    xml += "\t<command>" + xmlText(launchLine(entry.command, "%f")) + "</command>\n";
+    xml += "\t<description></description>\n";
+    xml += "\t<range></range>\n";
+    xml += "\t<patterns>" + xmlText(patterns) + "</patterns>\n";
+    for (const auto& flag : thunarFlags(entry))
+        xml += "\t<" + flag + "/>\n";
+    xml += "</action>";
+    return xml;
+}
+
+} // namespace tavisk::desktop

@@ -1,0 +1,39 @@
+#pragma once
+// Each file manager's own file for one entry, carrying the bridge's marker.
+#include "DesktopEntries.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace tavisk::desktop {
+
+/// The marker keys of every key file the bridge writes: the verb's caption and
+/// the registry types it comes from.
+inline constexpr const char* VerbKey = "X-Tavisk-Verb";
+inline constexpr const char* TypesKey = "X-Tavisk-Types";
+
+/// Thrown when an entry cannot be put into a format (a character the format
+/// cannot hold, no type the format can match).
+class FormatError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// A desktop entry for "Open With" in $XDG_DATA_HOME/applications.
+std::string desktopEntryFile(const DesktopEntry& entry);
+/// A Nemo action in $XDG_DATA_HOME/nemo/actions.
+std::string nemoActionFile(const DesktopEntry& entry);
+/// A KDE service menu in $XDG_DATA_HOME/kio/servicemenus.
+std::string serviceMenuFile(const DesktopEntry& entry);
+/// A file-manager action (Caja, PCManFM-Qt) in $XDG_DATA_HOME/file-manager/actions.
+std::string fileManagerActionFile(const DesktopEntry& entry);
+/// One <action> element of Thunar's uca.xml, without surrounding blanks.
+std::string thunarAction(const DesktopEntry& entry);
+
+/// Thunar's file-name patterns for the entry's extensions ("*.txt;*.TXT").
+std::string thunarPatterns(const DesktopEntry& entry);
+
+/// Text for XML character data, with &, < and > as references.
+std::string xmlText(std::string_view text);
+
+} // namespace tavisk::desktop

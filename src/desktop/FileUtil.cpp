@@ -1,0 +1,185 @@
+#include "FileUtil.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavisk::desktop {
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
+    throw FileError(what + " " + path + ": " + std::strerror(error));
+}
+
+/// Closes a descriptor when it goes out of scope.
+class Descriptor final {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+void writeAll(int fd, const std::string& content, const std::string& path) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail("cannot write", path, errno);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void syncDir(const std::string& dir) {
+    Descriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+PathKind pathKind(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return PathKind::Missing;
+    return S_ISREG(info.st_mode) ? PathKind::RegularFile : PathKind::Other;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (fd.get() < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        fail("cannot read", path, errno);
+    }
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fail("cannot read", path, errno);
+        if (n == 0)
+            return content;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+void makeDirs(const std::string& dir) {
+    if (dir.empty())
+        return;
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode))
+            throw FileError("cannot create folder " + dir + ": a file is in the way");
+        return;
+    }
+    makeDirs(parentDir(dir));
+    if (::mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST)
+        fail("cannot create folder", dir, errno);
+}
+
+void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode) {
+    const std::string dir = parentDir(path);
+    makeDirs(dir);
+    std::string temp = path + ".tavisk-XXXXXX";
+    Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        fail("cannot write", path, errno);
+    try {
+        writeAll(fd.get(), content, path);
+        if (::fchmod(fd.get(), mode) != 0)
+            fail("cannot set the mode of", path, errno);
+        if (::fsync(fd.get()) != 0)
+            fail("cannot write", path, errno);
+        if (::close(fd.release()) != 0)
+            fail("cannot write", path, errno);
+        if (::rename(temp.c_str(), path.c_str()) != 0)
+            fail("cannot replace", path, errno);
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+    syncDir(dir);
+}
+
+mode_t fileMode(const std::string& path, mode_t fallback) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return fallback;
+    return info.st_mode & 07777;
+}
+
+void removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        fail("cannot remove", path, errno);
+}
+
+std::vector<std::string> listDir(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* handle = ::opendir(dir.c_str());
+    if (!handle) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return names;
+        fail("cannot read folder", dir, errno);
+    }
+    while (const dirent* entry = ::readdir(handle)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(std::move(name));
+    }
+    ::closedir(handle);
+    return names;
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty() || dir.back() == '/')
+        return dir + name;
+    return dir + "/" + name;
+}
+
+std::string parentDir(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+FileLock::FileLock(const std::string& path) {
+    try {
+        makeDirs(parentDir(path));
+    } catch (const FileError&) {
+        return;
+    }
+    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_fd >= 0)
+        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+} // namespace tavisk::desktop

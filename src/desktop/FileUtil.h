@@ -1,0 +1,63 @@
+#pragma once
+// Small file operations the bridge needs, each either done whole or not at all.
+// Failures throw FileError with a message that names the file and the cause.
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tavisk::desktop {
+
+class FileError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class PathKind { Missing, RegularFile, Other };
+
+/// What is at path, without following a symbolic link.
+PathKind pathKind(const std::string& path);
+
+/// The whole file, or nothing when it does not exist. Throws when it exists
+/// but cannot be read.
+std::optional<std::string> readFile(const std::string& path);
+
+/// Creates dir and every missing folder above it.
+void makeDirs(const std::string& dir);
+
+/// Replaces (or creates) path with content: written to a temporary file in the
+/// same folder, synced, given mode, then renamed over path, so that readers see
+/// either the old file or the new one, never a part.
+void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode);
+
+/// The permission bits of an existing file, or fallback.
+mode_t fileMode(const std::string& path, mode_t fallback);
+
+/// Removes one file; a file already gone is no error.
+void removeFile(const std::string& path);
+
+/// Names in dir (not "." or ".."); none when dir does not exist.
+std::vector<std::string> listDir(const std::string& dir);
+
+/// dir + "/" + name.
+std::string joinPath(const std::string& dir, const std::string& name);
+
+/// The folder part of path.
+std::string parentDir(const std::string& path);
+
+/// An exclusive lock on a file held for the object's life, shared by every
+/// process that runs the bridge, so that two of them never merge the same
+/// file at once. Taking it never fails the caller: without it work goes on.
+class FileLock final {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace tavisk::desktop
