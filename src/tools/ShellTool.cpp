@@ -1,0 +1,152 @@
+#include "ShellTool.h"
+
+#include "DesktopBridge.h"
+#include "RegistryStore.h"
+
+#include <sys/stat.h>
+
+namespace tavisk::shelltool {
+namespace {
+
+constexpr const char* ProgramName = "tavisk-shell";
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+void printUsage(std::ostream& out) {
+    out << "Usage: " << ProgramName << " COMMAND\n"
+        << "Puts the shell verbs of Tavisk's registry store into the context menus of\n"
+        << "the file managers, and takes them out again.\n\nCommands:\n"
+        << "  sync     write every entry from the registry store and remove the ones whose\n"
+        << "           verbs are gone\n"
+        << "  clean    remove every file and Thunar action the bridge wrote\n"
+        << "  list     show each entry: caption, types, command and the files written for it\n"
+        << "\nThe store is the file named by TAVISK_REGISTRY, else\n"
+        << "$XDG_DATA_HOME/tavisk/registry.db.\n"
+        << "Exit status: 0 on success, 1 when the store is missing or unusable or a file\n"
+        << "could not be written or removed, 2 on wrong usage.\n";
+}
+
+void printCommandHelp(std::ostream& out, const std::string& command) {
+    out << "Usage: " << ProgramName << ' ' << command << "\n\n";
+    if (command == "sync")
+        out << "Writes each file manager's entry for every shell verb under\n"
+               "HKEY_CLASSES_ROOT and removes the bridge's entries whose verbs are gone.\n";
+    else if (command == "clean")
+        out << "Removes every file and Thunar action that carries the bridge's marker.\n";
+    else
+        out << "Shows each entry the registry gives: caption, types, MIME types,\n"
+               "command, and the bridge's files present for it.\n";
+    out << "  -h, --help    show this help\n";
+}
+
+int usageError(std::ostream& err, const std::string& what) {
+    err << ProgramName << ": " << what << '\n'
+        << "Try '" << ProgramName << " --help' for more information.\n";
+    return ExitUsage;
+}
+
+/// Opens the store without ever creating one: a new store is filled with the
+/// machine's file types by whoever creates it, which is not this tool.
+bool openExistingStore(std::ostream& err) {
+    const std::string path = registry::defaultStorePath();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        err << ProgramName << ": no registry store at " << path << '\n';
+        return false;
+    }
+    const auto opened = registry::openStore(path);
+    if (!opened.ok()) {
+        err << ProgramName << ": " << opened.message << '\n';
+        return false;
+    }
+    return true;
+}
+
+int report(const desktop::Outcome& outcome, std::ostream& out, std::ostream& err) {
+    for (const auto& path : outcome.written)
+        out << "written: " << path << '\n';
+    for (const auto& path : outcome.removed)
+        out << "removed: " << path << '\n';
+    for (const auto& problem : outcome.problems)
+        err << ProgramName << ": " << desktop::describe(problem) << '\n';
+    return outcome.ok() ? ExitSuccess : ExitFailure;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const auto& item : items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text.empty() ? "(none)" : text;
+}
+
+void printEntry(const desktop::ListedEntry& listed, std::ostream& out) {
+    const auto& entry = listed.entry;
+    out << entry.caption << '\n'
+        << "    types:      " << joined(entry.types) << '\n'
+        << "    MIME types: " << joined(entry.mimeTypes) << '\n'
+        << "    command:    " << entry.storedCommand << '\n'
+        << "    runs:       " << desktop::describeCommand(entry.command) << '\n'
+        << "    files:      " << (listed.files.empty() ? "(none)" : "") << '\n';
+    for (const auto& file : listed.files)
+        out << "        " << file << '\n';
+}
+
+int runList(std::ostream& out) {
+    const auto listing = desktop::DesktopBridge().list();
+    for (const auto& listed : listing.entries)
+        printEntry(listed, out);
+    for (const auto& skipped : listing.skipped)
+        out << "skipped: " << skipped.verb.type << "\\Shell\\" << skipped.verb.caption << ": "
+            << skipped.reason << '\n';
+    return ExitSuccess;
+}
+
+int runCommand(const std::string& command, std::ostream& out, std::ostream& err) {
+    if (command == "clean")
+        return report(desktop::DesktopBridge().clean(), out, err);
+    if (!openExistingStore(err))
+        return ExitFailure;
+    if (command == "sync")
+        return report(desktop::DesktopBridge().sync(), out, err);
+    return runList(out);
+}
+
+/// Closes the store whatever way a command ends.
+struct StoreSession final {
+    StoreSession() = default;
+    StoreSession(const StoreSession&) = delete;
+    StoreSession& operator=(const StoreSession&) = delete;
+    ~StoreSession() { registry::closeStore(); }
+};
+
+} // namespace
+
+int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty()) {
+        printUsage(err);
+        return ExitUsage;
+    }
+    const std::string& command = arguments.front();
+    if (command == "--help" || command == "-h" || command == "help") {
+        printUsage(out);
+        return ExitSuccess;
+    }
+    if (command != "sync" && command != "clean" && command != "list")
+        return usageError(err, "unknown command '" + command + "'");
+    if (arguments.size() > 1 && (arguments[1] == "--help" || arguments[1] == "-h")) {
+        printCommandHelp(out, command);
+        return ExitSuccess;
+    }
+    if (arguments.size() > 1)
+        return usageError(err, command + ": unexpected argument '" + arguments[1] + "'");
+    const StoreSession session;
+    try {
+        return runCommand(command, out, err);
+    } catch (const std::exception& error) {
+        err << ProgramName << ": " << error.what() << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace tavisk::shelltool

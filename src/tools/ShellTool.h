@@ -1,0 +1,16 @@
+#pragma once
+// tavisk-shell: the desktop bridge by hand. "sync" rebuilds the file managers'
+// entries from the registry store, "clean" removes everything the bridge wrote,
+// "list" shows each entry with its caption, types, command and files.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tavisk::shelltool {
+
+/// Runs one command line (without the program's name). Exit status: 0 on
+/// success, 1 when the store is missing or unusable or a file could not be
+/// written or removed, 2 on wrong usage.
+int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace tavisk::shelltool

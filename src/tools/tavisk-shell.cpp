@@ -1,0 +1,8 @@
+#include "ShellTool.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    return tavisk::shelltool::runShellTool(std::vector<std::string>(argv + 1, argv + argc),
+                                           std::cout, std::cerr);
+}
