@@ -92,6 +92,12 @@ bool storeIsReadOnly() {
     return store && store->readOnly();
 }
 
+std::size_t openHandleCount() {
+    std::lock_guard lock(detail::storeMutex());
+    const detail::Store* store = detail::openedStore();
+    return store ? store->handleCount() : 0;
+}
+
 bool runInTransaction(const std::function<bool()>& body, std::string* error) {
     std::lock_guard lock(detail::storeMutex());
     detail::Store* store = detail::currentStore();

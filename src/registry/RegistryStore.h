@@ -2,6 +2,7 @@
 // The stand-in registry's own controls: which file backs the registry API of
 // StandInRegistry.h in this process, transactions for bulk changes, and a
 // listener for committed changes. One store is open per process.
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ void closeStore();
 
 /// True when the open store can only be read.
 bool storeIsReadOnly();
+
+/// Handles the registry API has given out and not yet closed.
+std::size_t openHandleCount();
 
 /// Runs body with every registry write it makes inside one transaction: all of
 /// them are committed (and synced) together when body returns true; when it

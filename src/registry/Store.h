@@ -29,6 +29,7 @@ public:
     Store& operator=(const Store&) = delete;
 
     bool readOnly() const { return m_readOnly; }
+    std::size_t handleCount() const { return m_handles.size(); }
     void setChangeListener(ChangeListener listener) { m_listener = std::move(listener); }
 
     /// sameHandleForEmpty: an empty sub key gives back the handle passed in

@@ -7,7 +7,10 @@
 //   delete STORE PATH            deletes one key under HKEY_CURRENT_USER
 //   hold STORE MS                keeps the store's write lock for MS milliseconds
 //   probe STORE PATH NAME        prints how the store opened, the value read,
-//                                and the result of a write
+//                                the results of a write, a delete and a
+//                                transaction, and the value read again
+//   watch STORE PATH NAME        prints the value, then again for every line
+//                                read from standard input
 #include "RegistryApi.h"
 #include "RegistryStore.h"
 #include "modRegistry.h"
@@ -94,7 +97,19 @@ int probe(const OpenResult& opened, const std::string& path, const std::string& 
     say(opened.message);
     say(modRegistry::ReadRegValue(modRegistry::HKCU, path, name));
     say(std::to_string(setText(path, name, "changed")));
+    say(std::to_string(RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str())));
+    say(runInTransaction([] { return true; }) ? "kept" : "refused");
     say(storeIsReadOnly() ? "read-only" : "writable");
+    say(modRegistry::ReadRegValue(modRegistry::HKCU, path, name));
+    return 0;
+}
+
+int watch(const std::string& path, const std::string& name) {
+    say(modRegistry::ReadRegValue(modRegistry::HKCU, path, name));
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin)) {
+        say(modRegistry::ReadRegValue(modRegistry::HKCU, path, name));
+    }
     return 0;
 }
 
@@ -113,6 +128,9 @@ int main(int argc, char** argv) {
     if (!opened.ok()) {
         std::fprintf(stderr, "%s\n", opened.message.c_str());
         return 3;
+    }
+    if (job == "watch" && argc == 5) {
+        return watch(argv[3], argv[4]);
     }
     if (job == "write-loop" && argc == 4) {
         return writeLoop(argv[3]);

@@ -1,0 +1,74 @@
+#pragma once
+// Helpers for the stand-in store's own tests: temporary folders, file
+// contents, environment variables restored after a test, and a second
+// process running tavisk_registry_child.
+#include <csignal>
+#include <optional>
+#include <string>
+#include <vector>
+
+/// A new folder under the system's temporary folder, removed with its contents.
+class TempFolder final {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    /// The names in the folder, sorted.
+    std::vector<std::string> names() const;
+
+private:
+    std::string m_path;
+};
+
+std::string fileBytes(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+unsigned fileMode(const std::string& path);
+
+/// Sets or clears environment variables and restores them at the end.
+class ScopedEnv final {
+public:
+    ScopedEnv() = default;
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    void set(const std::string& name, const std::optional<std::string>& value);
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+/// True when tests can run a second process as another user (they run as root).
+bool canSwitchUser();
+
+/// tavisk_registry_child with the given arguments, its standard input and
+/// output connected to this process. Killed and reaped at the end if still running.
+class ChildProcess final {
+public:
+    explicit ChildProcess(const std::vector<std::string>& arguments, bool asNobody = false);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    /// The next line it printed, waiting at most timeoutMs; nothing at the
+    /// end of its output or on timeout.
+    std::optional<std::string> readLine(int timeoutMs = 10000);
+    void writeLine(const std::string& line);
+    void kill(int signal = SIGKILL);
+    /// Its exit status, or 128 + the signal that ended it.
+    int wait();
+
+private:
+    int m_pid = -1;
+    int m_out = -1;
+    int m_in = -1;
+    std::string m_pending;
+    bool m_reaped = false;
+    int m_status = 0;
+};
+
+/// Runs a query on the file with a connection of its own and returns the
+/// first column of the first row.
+std::string querySqlite(const std::string& path, const std::string& sql);
