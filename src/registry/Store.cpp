@@ -301,7 +301,7 @@ template <class Change> LONG Store::write(Change&& change) {
 
 LONG Store::createMissing(HKEY parent, const std::vector<NamePart>& parts, Key*& key) {
     Key* current = nullptr;
-    if (const LONG result = resolve(parent, 0, current)) {
+    if (const LONG result = resolve(parent, KEY_CREATE_SUB_KEY, current)) {
         return result;
     }
     for (const auto& part : parts) {
