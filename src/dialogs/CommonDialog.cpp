@@ -2,11 +2,12 @@
 
 #include "FileDialog.h"
 
-void CommonDialog::showOpen(QWidget* owner) {
+QString CommonDialog::showOpen(QWidget* owner) {
     const QString chosen = FileDialog::getOpenFileName(owner);
     if (!chosen.isEmpty()) {
         m_fileName = chosen;
     }
+    return chosen;
 }
 
 QString CommonDialog::fileName() const {

@@ -1,7 +1,7 @@
 #pragma once
-// The open-file dialog as a dialog keeps it: the name of the last file chosen
-// stays in fileName() until another is chosen, so a cancelled browse leaves
-// it as it was (empty before any file was ever chosen).
+// The open-file dialog as a form keeps it: the name of the last file chosen
+// stays in fileName() until another is chosen, so after a cancelled browse it
+// still names the earlier choice (empty before any file was ever chosen).
 #include <QString>
 
 class QWidget;
@@ -9,8 +9,9 @@ class QWidget;
 class CommonDialog final {
 public:
     /// Shows the platform's open-file dialog, with no filter, title, initial
-    /// folder or default extension of the program's own.
-    void showOpen(QWidget* owner);
+    /// folder or default extension of the program's own. Returns the file
+    /// chosen this time, or the empty text when the browse was cancelled.
+    QString showOpen(QWidget* owner);
 
     QString fileName() const;
 

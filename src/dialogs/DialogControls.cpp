@@ -4,6 +4,8 @@
 #include "Twips.h"
 
 #include <QFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,14 +13,33 @@
 namespace DialogControls {
 namespace {
 
+const QString FormFontFace = QStringLiteral("MS Sans Serif");
 constexpr double FormFontPoints = 8.25;
+constexpr double SmallestPoints = 6.0;
+// The designed face's average letter width at 96 dpi, in pixels.
+constexpr double FormFontLetterWidth = 6.0;
+
+double AverageLetterWidth(const QFont& font) {
+    static const QString letters =
+        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    return QFontMetricsF(font).horizontalAdvance(letters) / letters.size();
+}
 
 } // namespace
 
 QFont FormFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font(FormFontFace);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(FormFontPoints);
+    if (QFontInfo(font).family() == FormFontFace) {
+        return font;
+    }
+    // The default sans-serif face stands in, at the size whose letters are no
+    // wider than the designed face's, so that captions fit their rectangles.
+    const double widest = FormFontLetterWidth * Twips::LogicalDpi() / 96.0;
+    while (font.pointSizeF() > SmallestPoints && AverageLetterWidth(font) > widest) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
     return font;
 }
 

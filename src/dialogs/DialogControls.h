@@ -13,7 +13,8 @@ class TextBox;
 
 namespace DialogControls {
 
-/// The dialogs' font; where its face is missing the default sans-serif face.
+/// The dialogs' font. Where its face is missing, the default sans-serif face
+/// stands in, sized so that its letters are no wider than the designed face's.
 QFont FormFont();
 
 /// Gives a fixed-size dialog its title, client size (twips), font and a

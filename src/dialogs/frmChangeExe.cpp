@@ -73,9 +73,11 @@ bool frmChangeExe::InputPasses() {
     return true;
 }
 
+/// Only a file chosen in this browse replaces the path; a cancelled browse
+/// leaves the box as it was.
 void frmChangeExe::cmdDialog_Click() {
-    CommonDialog1.showOpen(this);
-    if (!CommonDialog1.fileName().isEmpty()) {
-        txtPath->setText(CommonDialog1.fileName());
+    const QString chosen = CommonDialog1.showOpen(this);
+    if (!chosen.isEmpty()) {
+        txtPath->setText(chosen);
     }
 }

@@ -76,6 +76,8 @@ bool frmNewApplication::InputPasses() {
     return true;
 }
 
+/// The file dialog's name goes into the path unconditionally: after a
+/// cancelled browse that is the last file chosen in this dialog, or nothing.
 void frmNewApplication::cmdDialog_Click() {
     CommonDialog1.showOpen(this);
     txtPath->setText(CommonDialog1.fileName());
