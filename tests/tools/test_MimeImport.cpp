@@ -32,7 +32,10 @@ protected:
         m_environment.set("LANG", "C.UTF-8");
         ASSERT_EQ(openStore(m_dir.file("registry.db")).status, OpenStatus::Created);
     }
-    void TearDown() override { closeStore(); }
+    void TearDown() override {
+        EXPECT_EQ(openHandleCount(), 0u); // every key the fill opened was closed
+        closeStore();
+    }
 
     /// The value's data, or "(missing)".
     static std::string data(const std::string& key, const std::string& name = "") {

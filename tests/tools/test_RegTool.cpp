@@ -1,7 +1,9 @@
 // tavisk-reg as users and scripts run it: in-process through runRegTool, and
 // as the executable for exit statuses and messages. Each test has its own
 // store and an empty MIME database unless it names the fixture.
+#include "RegAccess.h"
 #include "RegTool.h"
+#include "RegistryStore.h"
 #include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -372,4 +374,25 @@ TEST_F(RegToolTest, TheExecutableReportsLikeTheLibrary) {
     const ToolRun query = runExecutable("query 'HKCU\\x'");
     EXPECT_EQ(query.status, 0);
     EXPECT_EQ(query.out, "HKEY_CURRENT_USER\\x\n    v    REG_SZ    with space\n");
+}
+
+TEST_F(RegToolTest, EveryKeyOpenedIsClosedOnEveryPath) {
+    namespace registry = tavisk::registry;
+    using namespace tavisk::regtool;
+    ASSERT_TRUE(registry::openStore(m_dir.file("handles.db")).ok());
+    const auto contents = parseRegFile(readBytes(fixture("reg/golden-v5.reg")));
+    applyOperations(contents.operations);
+    EXPECT_EQ(registry::openHandleCount(), 0u);
+    const KeyName golden = *parseKeyName("HKCU\\Software\\Golden");
+    EXPECT_EQ(collectTree(golden)->size(), 5u);
+    EXPECT_EQ(OpenKey::open(golden)->value("count")->name, "Count");
+    EXPECT_EQ(registry::openHandleCount(), 0u);
+    auto refused = contents.operations;
+    refused.push_back({RegOperation::Kind::SetValue, {golden.root, "a\\\\b"}, "x", 1, "y", 99});
+    EXPECT_THROW(applyOperations(refused), RegFileError);
+    EXPECT_EQ(registry::openHandleCount(), 0u);
+    EXPECT_TRUE(deleteTree(golden));
+    EXPECT_FALSE(deleteTree(golden));
+    EXPECT_EQ(registry::openHandleCount(), 0u);
+    registry::closeStore();
 }
