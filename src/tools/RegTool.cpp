@@ -4,6 +4,7 @@
 #include "RegAccess.h"
 #include "RegFile.h"
 #include "RegKeyName.h"
+#include "RegistryNames.h"
 #include "RegistryStore.h"
 
 #include <algorithm>
@@ -285,44 +286,60 @@ void printValue(std::ostream& out, const RegValue& value) {
         << typeName(value.type) << "    " << dataText(value) << '\n';
 }
 
+/// The key, or Failure when it does not exist.
+OpenKey existingKey(const KeyName& key, REGSAM access = KEY_READ) {
+    auto opened = OpenKey::open(key, access);
+    if (!opened) {
+        throw Failure("key not found: " + key.fullName());
+    }
+    return std::move(*opened);
+}
+
+/// Value names as the registry compares them: without regard to case.
+bool sameValueName(const std::string& a, const std::string& b) {
+    const auto fold = registry::foldName(a);
+    return fold ? fold == registry::foldName(b) : a == b;
+}
+
+/// Every key from key down that has the value (or every key, without one).
+void queryTree(Context& context, const KeyName& key, const std::optional<std::string>& valueName) {
+    const auto blocks = collectTree(key);
+    if (!blocks) {
+        throw Failure("key not found: " + key.fullName());
+    }
+    const auto shown = [&](const RegValue& v) {
+        return !valueName || sameValueName(v.name, *valueName);
+    };
+    bool found = false;
+    for (const auto& block : *blocks) {
+        if (valueName && std::none_of(block.values.begin(), block.values.end(), shown)) {
+            continue;
+        }
+        found = true;
+        context.out << block.name << '\n';
+        for (const auto& value : block.values) {
+            if (shown(value)) {
+                printValue(context.out, value);
+            }
+        }
+    }
+    if (valueName && !found) {
+        throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName() +
+                      " or below");
+    }
+}
+
 int runQuery(Context& context) {
     const KeyName key = keyArgument(context.args.positionals[0]);
     const auto valueName = selectedValue(context.args);
     openRegistry(context, false);
     if (context.args.has("recursive")) {
-        const auto blocks = collectTree(key);
-        if (!blocks) {
-            throw Failure("key not found: " + key.fullName());
-        }
-        bool found = false;
-        for (const auto& block : *blocks) {
-            const auto shown = [&](const RegValue& v) {
-                return !valueName || v.name == *valueName;
-            };
-            const bool any = std::any_of(block.values.begin(), block.values.end(), shown);
-            if (valueName && !any) {
-                continue;
-            }
-            found = true;
-            context.out << block.name << '\n';
-            for (const auto& value : block.values) {
-                if (shown(value)) {
-                    printValue(context.out, value);
-                }
-            }
-        }
-        if (valueName && !found) {
-            throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName() +
-                          " or below");
-        }
+        queryTree(context, key, valueName);
         return ExitSuccess;
     }
-    const auto opened = OpenKey::open(key);
-    if (!opened) {
-        throw Failure("key not found: " + key.fullName());
-    }
+    const OpenKey opened = existingKey(key);
     if (valueName) {
-        const auto value = opened->value(*valueName);
+        const auto value = opened.value(*valueName);
         if (!value) {
             throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName());
         }
@@ -331,10 +348,10 @@ int runQuery(Context& context) {
         return ExitSuccess;
     }
     context.out << key.fullName() << '\n';
-    for (const auto& value : opened->values()) {
+    for (const auto& value : opened.values()) {
         printValue(context.out, value);
     }
-    for (const auto& subkey : opened->subkeys()) {
+    for (const auto& subkey : opened.subkeys()) {
         context.out << key.child(subkey).fullName() << '\n';
     }
     return ExitSuccess;
@@ -458,17 +475,14 @@ int runDelete(Context& context) {
         throw Failure("cannot delete the root key " + key.fullName());
     }
     openRegistry(context, true);
-    const auto opened = OpenKey::open(key, KEY_READ | KEY_WRITE);
-    if (!opened) {
-        throw Failure("key not found: " + key.fullName());
-    }
+    const OpenKey opened = existingKey(key, KEY_READ | KEY_WRITE);
     if (valueName) {
-        if (!opened->deleteValue(*valueName)) {
+        if (!opened.deleteValue(*valueName)) {
             throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName());
         }
         return ExitSuccess;
     }
-    if (!recursive && !opened->subkeys().empty()) {
+    if (!recursive && !opened.subkeys().empty()) {
         throw Failure(key.fullName() + " has subkeys: delete them first, or use --recursive");
     }
     inTransaction([&] { deleteTree(key); });

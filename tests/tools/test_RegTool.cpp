@@ -169,7 +169,7 @@ TEST_F(RegToolTest, QueryShowsValuesThenSubkeys) {
               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\n    Count    REG_DWORD    0x1a\n");
     EXPECT_EQ(run({"query", "HKLM\\SOFTWARE\\Q", "--default"}).out,
               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\n    (Default)    REG_SZ    hello\n");
-    EXPECT_EQ(run({"query", "HKLM\\SOFTWARE\\Q", "--recursive", "--value", "x"}).out,
+    EXPECT_EQ(run({"query", "HKLM\\SOFTWARE\\Q", "--recursive", "--value", "X"}).out,
               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Q\\alpha\n    x    REG_SZ    1\n");
     const ToolRun recursive = run({"query", "HKLM\\SOFTWARE\\Q", "-r"});
     EXPECT_NE(recursive.out.find("    Odd    0x2a    01\n"
