@@ -13,7 +13,7 @@ PACKAGES=(
     libx11-dev libxkbcommon-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unicode-data shared-mime-info
-    xvfb xauth desktop-file-utils libglib2.0-bin libxml2-utils
+    xvfb xauth desktop-file-utils libglib2.0-bin libglib2.0-dev libxml2-utils
     fonts-dejavu-core
 )
 
