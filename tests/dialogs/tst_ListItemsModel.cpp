@@ -1,6 +1,5 @@
 // The rows of a list view with check boxes: the model checked by Qt's own
 // model tester while rows are added in bulk, ticked and removed by key.
-#include "ImageList.h"
 #include "ListItemsModel.h"
 
 #include <QAbstractItemModelTester>
@@ -14,7 +13,6 @@ private slots:
     void bulkAppendIsOneInsertion();
     void ticksAndCheckedKeys();
     void removeByExactKey();
-    void iconsAndHeader();
 };
 
 namespace {
@@ -67,17 +65,6 @@ void TestListItemsModel::removeByExactKey() {
     QCOMPARE(model.count(), 2);
     QCOMPARE(model.indexOfKey(QStringLiteral(".png")), 1);
     QVERIFY(!model.removeKey(QStringLiteral("Word.Document.8")));
-}
-
-void TestListItemsModel::iconsAndHeader() {
-    ImageList images(QSize(16, 16));
-    images.addSvg(QStringLiteral("File"), QStringLiteral(":/no/such/drawing.svg"));
-    ListItemsModel model(&images);
-    model.setColumnHeader(QStringLiteral("File Type"));
-    model.append(ThreeRows());
-    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("File Type"));
-    QVERIFY(model.data(model.index(0), Qt::DecorationRole).canConvert<QIcon>());
-    QVERIFY(model.data(model.index(1), Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 QTEST_MAIN(TestListItemsModel)

@@ -54,7 +54,6 @@ private slots:
     void listedOnlyWithAReadableDefaultIcon();
     void theTwoIconsDiffer();
     void emptyRootShowsAndClearsTheStatusText();
-    void statusTextAroundAFullScan();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -176,21 +175,6 @@ void TestLoadFileTypes::emptyRootShowsAndClearsTheStatusText() {
     QCOMPARE(recorder.texts, (QStringList{QStringLiteral("Loading all file types..."), QString()}));
     QCOMPARE(recorder.hourglass, (QList<bool>{true, true}));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QCOMPARE(bar.panelText(1), QString());
-}
-
-void TestLoadFileTypes::statusTextAroundAFullScan() {
-    for (int i = 0; i < 50; ++i) {
-        WriteDefaultIcon("type" + std::to_string(i), "");
-    }
-    StatusBar bar;
-    bar.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&bar));
-    PaintRecorder recorder(&bar);
-    frmFileTypes form(&bar);
-    QCOMPARE(form.lvwFileTypes->ListItems().count(), 50);
-    QCOMPARE(recorder.texts.first(), QStringLiteral("Loading all file types..."));
-    QCOMPARE(recorder.texts.last(), QString());
     QCOMPARE(bar.panelText(1), QString());
 }
 
