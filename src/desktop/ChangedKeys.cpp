@@ -59,4 +59,17 @@ std::vector<VerbChange> verbChanges(const std::vector<std::string>& changedKeys)
     return changes;
 }
 
+std::vector<std::string> changedExtensions(const std::vector<std::string>& changedKeys) {
+    std::vector<std::string> extensions;
+    for (const auto& key : changedKeys) {
+        const auto path = classesPath(key);
+        if (!path)
+            continue;
+        const auto parts = components(*path);
+        if (parts.size() == 1 && parts[0].size() > 1 && parts[0][0] == '.')
+            extensions.push_back(parts[0]);
+    }
+    return extensions;
+}
+
 } // namespace tavisk::desktop

@@ -20,4 +20,8 @@ struct VerbChange {
 /// a type's DefaultIcon, are left out.
 std::vector<VerbChange> verbChanges(const std::vector<std::string>& changedKeys);
 
+/// The extension keys (".txt") whose own values or existence changed: they may
+/// now name another MIME type or class.
+std::vector<std::string> changedExtensions(const std::vector<std::string>& changedKeys);
+
 } // namespace tavisk::desktop

@@ -123,14 +123,16 @@ TypeMap TypeMap::read() {
     for (const auto& name : classNames()) {
         if (name.size() < 2 || name.front() != '.')
             continue;
-        map.addExtension(name, classValue(name, "").value_or(""),
-                         classValue(name, "Content Type").value_or(""));
+        OpenKey key(HKEY_CLASSES_ROOT, name);
+        if (key)
+            map.addExtension(name, key.string("").value_or(""),
+                             key.string("Content Type").value_or(""));
     }
     return map;
 }
 
-void TypeMap::addExtension(const std::string& key, const std::string& defaultValue,
-                           const std::string& contentType) {
+TypeMap::Extension TypeMap::parseExtension(const std::string& key, const std::string& defaultValue,
+                                           const std::string& contentType) {
     Extension extension{key, "", ""};
     if (looksLikeMimeType(contentType))
         extension.mimeType = contentType;
@@ -138,6 +140,20 @@ void TypeMap::addExtension(const std::string& key, const std::string& defaultVal
         extension.mimeType = defaultValue;
     if (!defaultValue.empty() && !looksLikeMimeType(defaultValue))
         extension.className = defaultValue;
+    return extension;
+}
+
+std::pair<std::string, std::string> TypeMap::namesOf(const std::string& extension) const {
+    auto found = m_byKey.find(foldCase(extension));
+    if (found == m_byKey.end())
+        return {};
+    const auto& known = m_extensions[found->second];
+    return {known.mimeType, known.className};
+}
+
+void TypeMap::addExtension(const std::string& key, const std::string& defaultValue,
+                           const std::string& contentType) {
+    const Extension extension = parseExtension(key, defaultValue, contentType);
     const std::size_t index = m_extensions.size();
     m_extensions.push_back(extension);
     m_byKey[foldCase(key)] = index;

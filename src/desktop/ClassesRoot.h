@@ -46,6 +46,9 @@ public:
     /// What one type key stands for.
     Meaning resolve(const std::string& type) const;
 
+    /// The MIME type and the class an extension key names (each may be empty).
+    std::pair<std::string, std::string> namesOf(const std::string& extension) const;
+
     /// Adds one extension's mapping (for reading and for tests).
     void addExtension(const std::string& key, const std::string& defaultValue,
                       const std::string& contentType);
@@ -57,6 +60,8 @@ private:
         std::string className; ///< its default value when that is not a MIME type
     };
     Meaning resolveExtension(const Extension& extension) const;
+    static Extension parseExtension(const std::string& key, const std::string& defaultValue,
+                                    const std::string& contentType);
 
     std::vector<Extension> m_extensions;
     std::multimap<std::string, std::size_t> m_byMimeType;  ///< folded name to extension

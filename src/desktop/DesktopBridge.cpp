@@ -340,6 +340,45 @@ std::vector<ShellVerb> verbsOfCandidates(const Candidates& candidates) {
     return verbs;
 }
 
+/// The type map of the last read, kept between changes: reading it takes a pass
+/// over every extension key. Changes made in this process that may alter it
+/// drop it; another process's changes to extension keys reach it with the next
+/// full read (sync, list).
+std::optional<TypeMap>& cachedTypeMap() {
+    static std::optional<TypeMap> map;
+    return map;
+}
+
+const TypeMap& freshTypeMap() {
+    cachedTypeMap() = TypeMap::read();
+    return *cachedTypeMap();
+}
+
+/// An extension that names another MIME type or class changes the entries of
+/// the verbs on what it named before and on what it names now.
+void addMappingChanges(const std::vector<std::string>& extensions,
+                       std::vector<VerbChange>& changes) {
+    const bool typeAddedOrDeleted = std::any_of(changes.begin(), changes.end(),
+                                                [](const VerbChange& c) { return c.type.empty(); });
+    if (extensions.empty() && !typeAddedOrDeleted)
+        return;
+    auto addNames = [&](const std::pair<std::string, std::string>& names) {
+        for (const auto& name : {names.first, names.second})
+            if (!name.empty())
+                changes.push_back({name, std::nullopt});
+    };
+    for (const auto& extension : extensions)
+        if (cachedTypeMap())
+            addNames(cachedTypeMap()->namesOf(extension));
+    const TypeMap& now = freshTypeMap();
+    for (const auto& extension : extensions)
+        addNames(now.namesOf(extension));
+}
+
+const TypeMap& typeMap() {
+    return cachedTypeMap() ? *cachedTypeMap() : freshTypeMap();
+}
+
 std::vector<std::string> presentFiles(const XdgDirs& dirs, const DesktopEntry& entry,
                                       const ThunarActionsFile* thunar) {
     std::vector<std::string> files;
@@ -388,7 +427,7 @@ DesktopBridge::DesktopBridge() : m_dirs(XdgDirs::fromEnvironment()) {}
 DesktopBridge::DesktopBridge(XdgDirs dirs) : m_dirs(std::move(dirs)) {}
 
 Outcome DesktopBridge::sync() {
-    const EntrySet set = buildEntries(allVerbs(), TypeMap::read());
+    const EntrySet set = buildEntries(allVerbs(), freshTypeMap());
     return reconcile(m_dirs, set.entries, Scope{true, {}});
 }
 
@@ -397,7 +436,8 @@ Outcome DesktopBridge::clean() {
 }
 
 Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys) {
-    const auto changes = verbChanges(changedKeys);
+    auto changes = verbChanges(changedKeys);
+    addMappingChanges(changedExtensions(changedKeys), changes);
     if (changes.empty())
         return {};
     const Candidates candidates = candidatesOf(changes, readRecords(m_dirs));
@@ -406,12 +446,12 @@ Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys) {
     Scope scope;
     for (const auto& [caption, types] : candidates)
         scope.prefixes.insert(captionPrefix(caption));
-    const EntrySet set = buildEntries(verbsOfCandidates(candidates), TypeMap::read());
+    const EntrySet set = buildEntries(verbsOfCandidates(candidates), typeMap());
     return reconcile(m_dirs, set.entries, scope);
 }
 
 Listing DesktopBridge::list() {
-    EntrySet set = buildEntries(allVerbs(), TypeMap::read());
+    EntrySet set = buildEntries(allVerbs(), freshTypeMap());
     std::optional<ThunarActionsFile> thunar;
     try {
         if (auto text = readFile(m_dirs.thunarActionsFile()))

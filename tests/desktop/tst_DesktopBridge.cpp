@@ -371,6 +371,31 @@ TEST_F(DesktopBridgeTest, ClassesNamedByExtensionsAndExtensionsThemselvesHaveTyp
     EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG</patterns>"), std::string::npos);
 }
 
+TEST_F(DesktopBridgeTest, AnExtensionThatNamesAnotherTypeMovesTheEntries) {
+    installCollectingBridge();
+    modRegistry::WriteRegValue(modRegistry::HKCR, ".log", "", 1, std::string("txtfile"));
+    modRegistry::WriteRegValue(modRegistry::HKCR, ".log", "Content Type", 1,
+                               std::string("text/x-log"));
+    addVerb("txtfile", "Open here", "/usr/bin/open %1");
+    addVerb("text/plain", "View it", "/usr/bin/view %1");
+    std::map<std::string, std::string> ids;
+    for (const auto& listed : DesktopBridge().list().entries)
+        ids[listed.entry.caption] = listed.entry.id;
+    const auto openHere = filesOf(ids["Open here"]).at("Open With");
+    EXPECT_EQ(GlibKeyFile(openHere).list("Desktop Entry", "MimeType"),
+              std::vector<std::string>{"text/x-log"});
+
+    // Only the extension's values change; both entries follow.
+    modRegistry::WriteRegValue(modRegistry::HKCR, ".log", "Content Type", 1,
+                               std::string("text/plain"));
+    EXPECT_EQ(GlibKeyFile(openHere).list("Desktop Entry", "MimeType"),
+              std::vector<std::string>{"text/plain"});
+    EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG;*.txt;*.TXT</patterns>"),
+              std::string::npos)
+        << readText(ucaXml());
+    EXPECT_TRUE(problems.empty());
+}
+
 TEST_F(DesktopBridgeTest, AVerbWithoutAProgramIsSkippedAndListed) {
     addVerb("text/plain", "Empty", " %1 ");
     const auto listing = DesktopBridge().list();
