@@ -182,6 +182,14 @@ thunarWanted(const std::vector<DesktopEntry>& entries, const std::string& path, 
     return wanted;
 }
 
+/// True when the file already holds exactly this action.
+bool holdsAction(const ThunarActionsFile& file, const std::string& id, const std::string& xml) {
+    return std::any_of(file.actions().begin(), file.actions().end(), [&](const auto& action) {
+        return action.uniqueId == id &&
+               file.text().compare(action.begin, action.end - action.begin, xml) == 0;
+    });
+}
+
 void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
                      const Scope& scope, Outcome& outcome) {
     const std::string path = dirs.thunarActionsFile();
@@ -193,22 +201,18 @@ void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entri
         for (const auto& [id, xml] : wanted)
             wantedIds.insert(id);
         std::vector<std::string> removed;
-        const std::string text = base.merged(
-            [&](const std::string& id) {
-                const bool remove = scope.contains(id) && !wantedIds.count(id);
-                if (remove)
-                    removed.push_back(path + "#" + id);
-                return remove;
-            },
-            wanted);
+        auto remove = [&](const std::string& id) {
+            const bool stale = scope.contains(id) && !wantedIds.count(id);
+            if (stale)
+                removed.push_back(path + "#" + id);
+            return stale;
+        };
+        const std::string text = base.merged(remove, wanted);
         if ((userText && text == *userText) || (!userText && wanted.empty()))
             return;
         writeFileAtomically(path, text, fileMode(path, 0644));
         for (const auto& [id, xml] : wanted)
-            if (std::none_of(base.actions().begin(), base.actions().end(), [&](const auto& action) {
-                    return action.uniqueId == id &&
-                           base.text().compare(action.begin, action.end - action.begin, xml) == 0;
-                }))
+            if (!holdsAction(base, id, xml))
                 outcome.written.push_back(path + "#" + id);
         outcome.removed.insert(outcome.removed.end(), removed.begin(), removed.end());
     } catch (const std::exception& error) {

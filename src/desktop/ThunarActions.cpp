@@ -185,62 +185,81 @@ private:
         return result;
     }
 
-    /// Reads content up to the end tag matching the element just opened.
-    void readChildren(std::vector<ThunarActionsFile::Action>& actions) {
+    /// Where the element walk stands: the open elements, the action being read.
+    struct Walk {
+        explicit Walk(std::vector<ThunarActionsFile::Action>& found) : actions(found) {}
+        std::vector<ThunarActionsFile::Action>& actions;
         std::vector<std::string> open{"actions"};
         std::size_t actionBegin = 0;
         std::string uniqueId;
-        std::string text;
-        while (!open.empty()) {
+        std::string text; ///< character data of the innermost element so far
+    };
+
+    /// Reads content up to the end tag matching the root just opened.
+    void readChildren(std::vector<ThunarActionsFile::Action>& actions) {
+        Walk walk(actions);
+        while (!walk.open.empty()) {
             if (m_at >= m_text.size())
-                fail("<" + open.back() + "> is not closed");
+                fail("<" + walk.open.back() + "> is not closed");
             if (startsWith("<!--")) {
                 skipPast("-->", "comment");
             } else if (startsWith("<![CDATA[")) {
                 const std::size_t start = m_at + 9;
                 skipPast("]]>", "CDATA section");
-                text += m_text.substr(start, m_at - 3 - start);
+                walk.text += m_text.substr(start, m_at - 3 - start);
             } else if (startsWith("<?")) {
                 skipPast("?>", "processing instruction");
             } else if (startsWith("</")) {
-                const std::size_t tagBegin = m_at;
-                m_at += 2;
-                const std::string name = readName();
-                skipSpaces();
-                if (!startsWith(">"))
-                    fail("malformed end tag </" + name + ">");
-                ++m_at;
-                if (name != open.back())
-                    fail("</" + name + "> closes <" + open.back() + ">");
-                if (open.size() == 3 && name == "unique-id" && open[1] == "action")
-                    uniqueId = decodeText(text);
-                open.pop_back();
-                if (open.size() == 1 && name == "action")
-                    actions.push_back({actionBegin, m_at, uniqueId});
-                if (open.empty())
-                    m_lastCloseBegin = tagBegin;
-                text.clear();
+                readEndTag(walk);
             } else if (startsWith("<")) {
-                const std::size_t tagBegin = m_at;
-                auto [name, empty] = readStartTag();
-                text.clear();
-                if (open.size() == 1 && name == "action") {
-                    actionBegin = tagBegin;
-                    uniqueId.clear();
-                    if (empty)
-                        actions.push_back({actionBegin, m_at, ""});
-                }
-                if (!empty)
-                    open.push_back(name);
+                readElementStart(walk);
             } else {
-                const auto next = m_text.find('<', m_at);
-                const std::string chunk = m_text.substr(
-                    m_at, next == std::string::npos ? std::string::npos : next - m_at);
-                checkText(chunk, false);
-                text += chunk;
-                m_at += chunk.size();
+                readCharacterData(walk);
             }
         }
+    }
+
+    void readEndTag(Walk& walk) {
+        const std::size_t tagBegin = m_at;
+        m_at += 2;
+        const std::string name = readName();
+        skipSpaces();
+        if (!startsWith(">"))
+            fail("malformed end tag </" + name + ">");
+        ++m_at;
+        if (name != walk.open.back())
+            fail("</" + name + "> closes <" + walk.open.back() + ">");
+        if (walk.open.size() == 3 && name == "unique-id" && walk.open[1] == "action")
+            walk.uniqueId = decodeText(walk.text);
+        walk.open.pop_back();
+        if (walk.open.size() == 1 && name == "action")
+            walk.actions.push_back({walk.actionBegin, m_at, walk.uniqueId});
+        if (walk.open.empty())
+            m_lastCloseBegin = tagBegin;
+        walk.text.clear();
+    }
+
+    void readElementStart(Walk& walk) {
+        const std::size_t tagBegin = m_at;
+        auto [name, empty] = readStartTag();
+        walk.text.clear();
+        if (walk.open.size() == 1 && name == "action") {
+            walk.actionBegin = tagBegin;
+            walk.uniqueId.clear();
+            if (empty)
+                walk.actions.push_back({tagBegin, m_at, ""});
+        }
+        if (!empty)
+            walk.open.push_back(name);
+    }
+
+    void readCharacterData(Walk& walk) {
+        const auto next = m_text.find('<', m_at);
+        const std::string chunk =
+            m_text.substr(m_at, next == std::string::npos ? std::string::npos : next - m_at);
+        checkText(chunk, false);
+        walk.text += chunk;
+        m_at += chunk.size();
     }
 
     const std::string& m_text;
