@@ -1,0 +1,318 @@
+// Start-up, the load of the store into the tree, the first-run marker, the
+// refresh (F5 and View > Refresh) and both failure paths.
+#include "TempStore.h"
+#include "frmMain.h"
+
+#include "MessageBox.h"
+#include "StatusBar.h"
+#include "TreeView.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QSysInfo>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+#include <stdexcept>
+
+using modRegistry::HKLM;
+
+class TestFrmMainStartup final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void nodeKeysTagsAndChildren();
+    void firstRunMarkerWrittenOnce();
+    void emptyStoreAndMissingStoreKey();
+    void blanksAroundACaptionKeepItsAssociations();
+    void onlyRecordKeysAreListed();
+    void refreshKeepsExpandedByPosition();
+    void f5FromTheTreeWhateverTheModifiers();
+    void viewRefreshReloads();
+    void enabledCommandsAfterStartup();
+    void machineNameIsTheWholeHostName();
+    void startupFailureEndsTheProgram();
+    void loadFailureKeepsWhatWasLoaded();
+
+private:
+    frmMain& start();
+    TreeNode* nodeNamed(const QString& text) const;
+
+    std::unique_ptr<TempStore> m_store;
+    std::unique_ptr<frmMain> m_form;
+};
+
+void TestFrmMainStartup::init() {
+    MessageBox::clearHistory();
+    m_store = std::make_unique<TempStore>();
+    QVERIFY(m_store->ok());
+}
+
+void TestFrmMainStartup::cleanup() {
+    m_form.reset();
+    m_store.reset();
+}
+
+frmMain& TestFrmMainStartup::start() {
+    m_form = std::make_unique<frmMain>();
+    m_form->Form_Load();
+    return *m_form;
+}
+
+TreeNode* TestFrmMainStartup::nodeNamed(const QString& text) const {
+    for (TreeNode* node : m_form->controls().treApplications->nodes()) {
+        if (node->text() == text) {
+            return node;
+        }
+    }
+    return nullptr;
+}
+
+void TestFrmMainStartup::nodeKeysTagsAndChildren() {
+    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "01 May 2026", {".txt", ".log"});
+    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "02 May 2026");
+    TempStore::AddApplication("Gamma", "/opt/my tools/gamma %1", "03 May 2026", {".png"});
+    // Beta lost its command: still listed, with the reader's "Not Found".
+    modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("Beta"));
+    TempStore::Write(HKLM, modStoreLayout::ApplicationKey("Beta"), "CREATED", "02 May 2026");
+
+    frmMain& form = start();
+    TreeView* tree = form.controls().treApplications;
+    QCOMPARE(tree->count(), 6);
+    const struct {
+        const char* text;
+        const char* key;
+        const char* tag;
+        int children;
+    } applications[] = {{"Alpha", "X1", "/usr/bin/alpha %1", 2},
+                        {"Beta", "X4", "Not Found", 0},
+                        {"Gamma", "X5", "/opt/my tools/gamma %1", 1}};
+    for (const auto& expected : applications) {
+        TreeNode* node = tree->nodeByKey(expected.key);
+        QVERIFY2(node != nullptr, expected.key);
+        QCOMPARE(node->text(), QString(expected.text));
+        QCOMPARE(node->imageKey(), QString("Application"));
+        QCOMPARE(node->tag(), QString(expected.tag));
+        QCOMPARE(node->childCount(), expected.children);
+        QCOMPARE(node->parent(), nullptr);
+        QVERIFY(!node->expanded());
+    }
+    for (int index : {2, 3, 6}) {
+        TreeNode* child = tree->node(index);
+        QCOMPARE(child->imageKey(), QString("FileType"));
+        QCOMPARE(child->key(), QString());
+        QVERIFY(child->parent() != nullptr);
+    }
+    QCOMPARE(tree->node(6)->text(), QString(".png"));
+    QCOMPARE(tree->node(6)->parent(), tree->nodeByKey("X5"));
+    QCOMPARE(tree->selectedNode(), nullptr);
+    QCOMPARE(form.windowTitle(), QString("Tavisk"));
+}
+
+void TestFrmMainStartup::firstRunMarkerWrittenOnce() {
+    const std::string store = modStoreLayout::StorePath;
+    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string(modRegistry::NotFound));
+    start();
+    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string("1"));
+    QCOMPARE(m_form->controls().treApplications->count(), 0); // a value, never an application
+
+    // A later start finds it and writes nothing.
+    TempStore::Write(HKLM, store, "RunBefore", "seen");
+    start();
+    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string("seen"));
+}
+
+void TestFrmMainStartup::emptyStoreAndMissingStoreKey() {
+    frmMain& form = start();
+    QCOMPARE(form.controls().treApplications->count(), 0);
+    QCOMPARE(form.controls().StatusBar1->panelText(1), QString());
+    QVERIFY(form.controls().picBlank->isVisible());
+
+    // The first-run write refused: no store key at all, and still an empty tree.
+    m_form = std::make_unique<frmMain>();
+    frmMain::RegistryCalls refusing{
+        [](std::uint32_t root, std::string key, std::string value) {
+            return modRegistry::ReadRegValue(root, key, value);
+        },
+        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
+        [](std::uint32_t root, std::string key, std::int32_t& index) {
+            return modRegistry::EnumRegSubkey(root, key, index);
+        }};
+    m_form->setRegistryCalls(refusing);
+    modRegistry::DeleteRegKey(HKLM, modStoreLayout::StorePath);
+    QVERIFY(!modRegistry::RegKeyExists(HKLM, modStoreLayout::StorePath));
+    QVERIFY(m_form->Form_Load());
+    QCOMPARE(m_form->controls().treApplications->count(), 0);
+    QCOMPARE(m_form->controls().StatusBar1->panelText(1), QString());
+    QVERIFY(MessageBox::history().isEmpty());
+}
+
+void TestFrmMainStartup::blanksAroundACaptionKeepItsAssociations() {
+    TempStore::AddApplication("  Padded ", "/usr/bin/pad %1", "04 May 2026", {".md"});
+    start();
+    TreeNode* node = nodeNamed("  Padded ");
+    QVERIFY(node != nullptr);
+    QCOMPARE(node->childCount(), 1);
+    QCOMPARE(m_form->controls().treApplications->node(node->index() + 1)->text(), QString(".md"));
+}
+
+void TestFrmMainStartup::onlyRecordKeysAreListed() {
+    TempStore::AddApplication("Deep", "/usr/bin/deep %1", "05 May 2026", {".txt"});
+    TempStore::Write(HKLM, modStoreLayout::AssociationKey("Deep", ".txt") + "\\Below", "x", "y");
+    start();
+    TreeView* tree = m_form->controls().treApplications;
+    QCOMPARE(tree->count(), 2);
+    QCOMPARE(tree->node(2)->text(), QString(".txt"));
+    QCOMPARE(tree->node(2)->childCount(), 0);
+}
+
+void TestFrmMainStartup::refreshKeepsExpandedByPosition() {
+    TempStore::AddApplication("A", "/a %1", "x", {".a1", ".a2"});
+    TempStore::AddApplication("B", "/b %1", "x", {".b1"});
+    TempStore::AddApplication("C", "/c %1", "x", {".c1"});
+    frmMain& form = start();
+    TreeView* tree = form.controls().treApplications;
+    tree->nodeByKey("X1")->setExpanded(true); // A
+    tree->nodeByKey("X6")->setExpanded(true); // C
+    tree->setSelectedNode(tree->nodeByKey("X4"));
+
+    form.RefreshTree();
+    QVERIFY(tree->nodeByKey("X1")->expanded());
+    QVERIFY(!tree->nodeByKey("X4")->expanded());
+    QVERIFY(tree->nodeByKey("X6")->expanded());
+    QCOMPARE(tree->selectedNode(), nullptr);
+
+    // Keys stand for positions: with A gone, B holds X1 and is expanded,
+    // and no node holds X6 any more.
+    for (const char* type : {".a1", ".a2"}) {
+        modRegistry::DeleteRegKey(HKLM, modStoreLayout::AssociationKey("A", type));
+    }
+    modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("A"));
+    form.RefreshTree();
+    QCOMPARE(tree->nodeByKey("X1")->text(), QString("B"));
+    QVERIFY(tree->nodeByKey("X1")->expanded());
+    QCOMPARE(tree->nodeByKey("X3")->text(), QString("C"));
+    QVERIFY(!tree->nodeByKey("X3")->expanded());
+    QCOMPARE(tree->nodeByKey("X6"), nullptr);
+}
+
+void TestFrmMainStartup::f5FromTheTreeWhateverTheModifiers() {
+    frmMain& form = start();
+    TreeView* tree = form.controls().treApplications;
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    tree->view()->setFocus();
+    const Qt::KeyboardModifiers combinations[] = {
+        Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier,
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier};
+    int added = 0;
+    for (const Qt::KeyboardModifiers modifiers : combinations) {
+        ++added;
+        TempStore::AddApplication("App" + std::to_string(added), "/x %1", "x");
+        QTest::keyClick(tree->view(), Qt::Key_F5, modifiers);
+        QCOMPARE(tree->count(), added);
+    }
+    // From the status bar too: the window sees the key before its controls.
+    TempStore::AddApplication("Last", "/x %1", "x");
+    QTest::keyClick(form.controls().StatusBar1, Qt::Key_F5);
+    QCOMPARE(tree->count(), added + 1);
+    // Other keys are left alone.
+    TempStore::AddApplication("Unseen", "/x %1", "x");
+    QTest::keyClick(tree->view(), Qt::Key_F6);
+    QCOMPARE(tree->count(), added + 1);
+}
+
+void TestFrmMainStartup::viewRefreshReloads() {
+    frmMain& form = start();
+    TempStore::AddApplication("Later", "/x %1", "x", {".txt"});
+    form.controls().mnuViewRefresh->trigger();
+    QCOMPARE(form.controls().treApplications->count(), 2);
+    QCOMPARE(form.controls().StatusBar1->panelText(1), QString());
+}
+
+void TestFrmMainStartup::enabledCommandsAfterStartup() {
+    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "x", {".txt"});
+    const frmMainControls& ui = start().controls();
+    for (QAction* item :
+         {ui.mnuFileNewApp, ui.mnuFileExit, ui.mnuEditRenameApp, ui.mnuEditRenameExe,
+          ui.mnuEditDelete, ui.mnuViewRefresh, ui.mnuHelpTavisk, ui.mnuHelpAbout}) {
+        QVERIFY2(item->isEnabled(), qPrintable(item->text()));
+    }
+    QVERIFY(!ui.mnuNewFileType->isEnabled());
+    QVERIFY(ui.ToolbarButtons.value("NewApplication")->isEnabled());
+    QVERIFY(ui.ToolbarButtons.value("changeexe")->isEnabled());
+    QVERIFY(!ui.ToolbarButtons.value("AddFileTypes")->isEnabled());
+    QVERIFY(!ui.ToolbarButtons.value("Delete")->isEnabled());
+    QVERIFY(!ui.ToolbarButtons.value("rename")->isEnabled());
+    QVERIFY(ui.picBlank->isVisible());
+    QVERIFY(!ui.picAppDetails->isVisible());
+    QVERIFY(!ui.picFileTypeDetails->isVisible());
+}
+
+void TestFrmMainStartup::machineNameIsTheWholeHostName() {
+    const QString name = frmMain::GetMachineName();
+    QVERIFY(!name.isEmpty());
+    QCOMPARE(name, QSysInfo::machineHostName());
+    start();
+    QCOMPARE(m_form->controls().StatusBar1->panelText(2), name);
+}
+
+void TestFrmMainStartup::startupFailureEndsTheProgram() {
+    m_form = std::make_unique<frmMain>();
+    frmMain::RegistryCalls failing{
+        [](std::uint32_t, std::string, std::string) -> std::string {
+            throw std::runtime_error("the store went away");
+        },
+        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
+        [](std::uint32_t, std::string, std::int32_t&) { return std::string("Not Found"); }};
+    m_form->setRegistryCalls(failing);
+    MessageBox::setNextAnswer(MessageBox::Answer::Ok);
+    QVERIFY(!m_form->Form_Load());
+    QCOMPARE(MessageBox::history().size(), 1);
+    const MessageBox::Shown& shown = MessageBox::history().first();
+    QCOMPARE(shown.text, QString("An error occurred whilst loading Tavisk."));
+    QCOMPARE(shown.icon, MessageBox::Icon::Critical);
+    QCOMPARE(shown.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(shown.title, QString("Tavisk"));
+    QVERIFY(!m_form->isVisible());
+}
+
+void TestFrmMainStartup::loadFailureKeepsWhatWasLoaded() {
+    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "x", {".txt", ".log"});
+    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "x");
+    frmMain& form = start();
+    const frmMainControls& ui = form.controls();
+    ui.treApplications->setSelectedNode(ui.treApplications->nodeByKey("X1"));
+    form.treApplications_MouseUp();
+    QVERIFY(ui.picAppDetails->isVisible());
+
+    // The second application cannot be listed.
+    frmMain::RegistryCalls failing{
+        [](std::uint32_t root, std::string key, std::string value) {
+            return modRegistry::ReadRegValue(root, key, value);
+        },
+        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
+        [](std::uint32_t root, std::string key, std::int32_t& index) {
+            if (key == modStoreLayout::StorePath && index == 1) {
+                throw std::runtime_error("Disk I/O error");
+            }
+            return modRegistry::EnumRegSubkey(root, key, index);
+        }};
+    form.setRegistryCalls(failing);
+    MessageBox::setNextAnswer(MessageBox::Answer::Ok);
+    form.RefreshTree();
+    QCOMPARE(MessageBox::history().size(), 1);
+    QCOMPARE(MessageBox::history().first().text, QString("Disk I/O error"));
+    QCOMPARE(MessageBox::history().first().icon, MessageBox::Icon::Exclamation);
+    QCOMPARE(ui.treApplications->count(), 3); // Alpha and its two file types
+    QCOMPARE(ui.StatusBar1->panelText(1), QString());
+    // The load's own ClearSelection did not run: the last update's state stays.
+    QVERIFY(ui.picAppDetails->isVisible());
+    QVERIFY(ui.ToolbarButtons.value("rename")->isEnabled());
+    QVERIFY(ui.mnuNewFileType->isEnabled());
+}
+
+QTEST_MAIN(TestFrmMainStartup)
+#include "TestFrmMainStartup.moc"
