@@ -2,7 +2,7 @@
 
 #include "UnicodeUpper.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace tavisk::registry {
 namespace {
@@ -71,6 +71,17 @@ LONG checkName(std::string_view name, std::size_t maxLength, std::string& fold) 
 } // namespace
 
 std::optional<std::string> foldName(std::string_view name) {
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        std::string fold(name);
+        for (char& c : fold) {
+            if (c >= 'a' && c <= 'z') {
+                c = static_cast<char>(c - 32);
+            }
+        }
+        return fold;
+    }
     std::string fold;
     fold.reserve(name.size());
     std::size_t pos = 0;
@@ -113,13 +124,14 @@ LONG splitKeyPath(const char* path, std::vector<NamePart>& parts) {
     if (rest.empty()) {
         return ERROR_SUCCESS;
     }
+    parts.reserve(static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\\')) + 1);
     for (;;) {
         const auto cut = rest.find('\\');
         const auto name = rest.substr(0, cut);
         if (name.empty()) {
             return ERROR_BAD_PATHNAME;
         }
-        NamePart part{std::string(name), {}};
+        NamePart part{name, {}};
         if (const LONG result = checkName(name, MaxKeyNameLength, part.fold)) {
             return result;
         }

@@ -22,9 +22,9 @@ std::optional<std::string> foldName(std::string_view name);
 /// The name's length in UTF-16 units; the name must be well-formed UTF-8.
 std::size_t utf16Length(std::string_view name);
 
-/// One component of a key path, as written and as compared.
+/// One component of a key path, as written (a view into the path) and as compared.
 struct NamePart {
-    std::string name;
+    std::string_view name;
     std::string fold;
 };
 

@@ -63,8 +63,12 @@ bool isProtected(const Key& key) {
 } // namespace
 
 Store::Store(Connection connection, std::string path, bool readOnly)
-    : m_connection(std::move(connection)), m_path(std::move(path)), m_readOnly(readOnly),
+    : m_connection(std::move(connection)), m_path(std::move(path)),
+      m_readOnly(readOnly), m_roots{{ClassesId, KEY_ALL_ACCESS},
+                                    {CurrentUserId, KEY_ALL_ACCESS},
+                                    {LocalMachineId, KEY_ALL_ACCESS}},
       m_dataVersionQuery(m_connection, "PRAGMA data_version"),
+      m_begin(m_connection, "BEGIN IMMEDIATE"), m_commit(m_connection, "COMMIT"),
       m_insertKey(m_connection, "INSERT INTO keys(parent, name, fold) VALUES (?1, ?2, ?3)"),
       m_deleteKey(m_connection, "DELETE FROM keys WHERE id = ?1"),
       m_upsertValue(m_connection,
@@ -157,6 +161,7 @@ void Store::refresh() {
 void Store::reload() {
     const bool ownTransaction = sqlite3_get_autocommit(m_connection.handle()) != 0;
     m_loaded = false;
+    ++m_generation;
     try {
         if (ownTransaction) {
             m_connection.exec("BEGIN");
@@ -182,27 +187,37 @@ void Store::reload() {
 void Store::invalidate() {
     m_loaded = false;
     m_tree.clear();
+    ++m_generation;
 }
 
 // --- handles and paths ---------------------------------------------------
 
-LONG Store::resolve(HKEY handle, REGSAM needed, Key*& key) const {
-    std::int64_t id = predefinedKey(handle);
-    REGSAM access = KEY_ALL_ACCESS;
-    if (id == 0) {
-        const auto found = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (found == m_handles.end()) {
+Key* Store::keyOf(Handle& handle) {
+    if (handle.generation != m_generation) {
+        handle.key = m_tree.find(handle.keyId);
+        handle.generation = m_generation;
+    }
+    return handle.key;
+}
+
+LONG Store::resolve(HKEY handle, REGSAM needed, Key*& key) {
+    Handle* found = nullptr;
+    const std::int64_t root = predefinedKey(handle);
+    if (root != 0) {
+        found = &m_roots[root == ClassesId ? 0 : root == CurrentUserId ? 1 : 2];
+    } else {
+        const auto entry = m_handles.find(reinterpret_cast<std::uintptr_t>(handle));
+        if (entry == m_handles.end()) {
             return ERROR_INVALID_HANDLE;
         }
-        id = found->second.keyId;
-        access = found->second.access;
+        found = &entry->second;
     }
-    if ((needed & access) != needed) {
+    if ((needed & found->access) != needed) {
         return ERROR_ACCESS_DENIED;
     }
-    key = m_tree.find(id);
+    key = keyOf(*found);
     if (!key) {
-        return predefinedKey(handle) ? ERROR_BADDB : ERROR_KEY_DELETED;
+        return root != 0 ? ERROR_BADDB : ERROR_KEY_DELETED;
     }
     return ERROR_SUCCESS;
 }
@@ -218,13 +233,13 @@ Key* Store::walk(Key& from, const std::vector<NamePart>& parts) const {
     return key;
 }
 
-HKEY Store::newHandle(const Key& key, REGSAM access) {
+HKEY Store::newHandle(Key& key, REGSAM access) {
     if (access == MAXIMUM_ALLOWED) {
         access = m_readOnly ? KEY_READ : KEY_ALL_ACCESS;
     }
     const std::uintptr_t value = m_nextHandle;
     m_nextHandle += 16;
-    m_handles[value] = Handle{key.id, access};
+    m_handles[value] = Handle{key.id, access, &key, m_generation};
     return reinterpret_cast<HKEY>(value);
 }
 
@@ -235,6 +250,10 @@ void Store::changed(const Key& key) {
 }
 
 void Store::notify() {
+    if (!m_listener) {
+        m_changes.clear();
+        return;
+    }
     std::vector<std::string> changes;
     std::unordered_set<std::string> seen;
     for (auto& name : m_changes) {
@@ -243,7 +262,7 @@ void Store::notify() {
         }
     }
     m_changes.clear();
-    if (m_listener && !changes.empty()) {
+    if (!changes.empty()) {
         try {
             m_listener(changes);
         } catch (...) {
@@ -279,7 +298,7 @@ template <class Change> LONG Store::write(Change&& change) {
     if (m_transactionDepth > 0) {
         return m_transactionBroken ? ERROR_ACCESS_DENIED : change();
     }
-    m_connection.exec("BEGIN IMMEDIATE");
+    m_begin.run();
     try {
         refresh();
         const LONG result = change();
@@ -288,7 +307,7 @@ template <class Change> LONG Store::write(Change&& change) {
             m_changes.clear();
             return result;
         }
-        m_connection.exec("COMMIT");
+        m_commit.run();
     } catch (...) {
         execQuietly("ROLLBACK");
         m_changes.clear();
@@ -310,7 +329,7 @@ LONG Store::createMissing(HKEY parent, const std::vector<NamePart>& parts, Key*&
             m_insertKey.bind(1, current->id).bind(2, part.name).bind(3, part.fold).run();
             changed(*current);
             next = &m_tree.addKey(sqlite3_last_insert_rowid(m_connection.handle()), *current,
-                                  part.name, part.fold);
+                                  std::string(part.name), part.fold);
             changed(*next);
         }
         current = next;
@@ -336,6 +355,7 @@ LONG Store::removeKey(HKEY handle, const std::vector<NamePart>& parts) {
     changed(*key);
     changed(*key->parent);
     m_tree.removeKey(*key);
+    ++m_generation;
     return ERROR_SUCCESS;
 }
 

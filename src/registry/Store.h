@@ -53,6 +53,8 @@ private:
     struct Handle {
         std::int64_t keyId = 0;
         REGSAM access = 0;
+        Key* key = nullptr;           ///< the key, while generation is the tree's
+        std::uint64_t generation = 0; ///< of the tree when key was found
     };
     using Header = std::array<std::uint32_t, 24>;
 
@@ -67,9 +69,10 @@ private:
     bool readHeader(Header& header) const;
     std::int64_t dataVersion();
 
-    LONG resolve(HKEY handle, REGSAM needed, Key*& key) const;
+    LONG resolve(HKEY handle, REGSAM needed, Key*& key);
+    Key* keyOf(Handle& handle);
     Key* walk(Key& from, const std::vector<NamePart>& parts) const;
-    HKEY newHandle(const Key& key, REGSAM access);
+    HKEY newHandle(Key& key, REGSAM access);
     void changed(const Key& key);
     void notify();
     void execQuietly(const char* sql);
@@ -83,6 +86,9 @@ private:
     bool m_readOnly;
     KeyTree m_tree;
     bool m_loaded = false;
+    /// Changes whenever a key leaves the tree, so that handles look theirs up again.
+    std::uint64_t m_generation = 1;
+    Handle m_roots[3];
 
     const volatile std::uint32_t* m_walIndex = nullptr; ///< the shared WAL-index header
     Header m_seenHeader{};
@@ -98,6 +104,8 @@ private:
     ChangeListener m_listener;
 
     Statement m_dataVersionQuery;
+    Statement m_begin;
+    Statement m_commit;
     Statement m_insertKey;
     Statement m_deleteKey;
     Statement m_upsertValue;
