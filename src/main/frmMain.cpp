@@ -328,6 +328,8 @@ void frmMain::CreateDetailsPanels() {
         fitted->setProperty("autoSize", true);
         SetLabelText(fitted, fitted->text());
     }
+    AlignValueColumn({m_ui.Label2, m_ui.Label1}, {m_ui.lblAppCreated, m_ui.lblExePath});
+    AlignValueColumn({m_ui.Label4, m_ui.Label3}, {m_ui.lblFTCreated, m_ui.lblDefinition});
     ShowPanel(m_ui.picBlank);
 }
 
@@ -569,6 +571,20 @@ void frmMain::PlaceLabel(QLabel* label, double left, double top, double width, d
     label->setProperty("designWidth", width);
     label->setProperty("designHeight", height);
     Twips::SetGeometry(label, left, top, width, height);
+}
+
+void frmMain::AlignValueColumn(std::initializer_list<QLabel*> captions,
+                               std::initializer_list<QLabel*> values) {
+    // Where the face in use is wider than the design's, the captions grow to
+    // fit and would run into the values: those then move right as far as the
+    // design's least gap (120 twips).
+    int column = 0;
+    for (const QLabel* caption : captions) {
+        column = std::max(column, caption->geometry().right() + 1 + Twips::ToPixels(120));
+    }
+    for (QLabel* value : values) {
+        value->move(std::max(value->x(), column), value->y());
+    }
 }
 
 void frmMain::SetLabelText(QLabel* label, const QString& text) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 class QAction;
@@ -195,6 +196,8 @@ private:
     void ApplyBoxes();
     void PlaceLabel(QLabel* label, double left, double top, double width, double height);
     void SetLabelText(QLabel* label, const QString& text);
+    void AlignValueColumn(std::initializer_list<QLabel*> captions,
+                          std::initializer_list<QLabel*> values);
     void SetOuterWidth(double twips);
     void UpdateKeyState();
     bool SplitterMouseEvent(QEvent* event);

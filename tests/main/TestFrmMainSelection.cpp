@@ -1,0 +1,266 @@
+// The selection and the details panels: the update runs on the release of a
+// mouse button or of Enter in the tree, never on a mere change of selection,
+// and always concerns the selected node.
+#include "TempStore.h"
+#include "frmMain.h"
+
+#include "MessageBox.h"
+#include "TreeView.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include <memory>
+
+using modRegistry::HKCR;
+using modRegistry::HKLM;
+
+namespace {
+
+enum class Commands { Cleared, Application, Association };
+
+} // namespace
+
+class TestFrmMainSelection final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void rightReleaseUpdatesForTheSelectedNode();
+    void rightReleaseOverAnotherNodeKeepsTheSelectedNodesPanel();
+    void arrowKeysWaitForEnter();
+    void releaseOverEmptySpace();
+    void refreshClearsTheSelection();
+    void applicationDetails();
+    void associationDetails();
+    void missingValuesShowNotFound();
+    void captionsAreShownAsPlainText();
+
+private:
+    void verifyCommands(Commands expected) const;
+    QPoint centreOf(const char* key) const;
+    TreeNode* node(const char* key) const;
+    QWidget* viewport() const;
+
+    std::unique_ptr<TempStore> m_store;
+    std::unique_ptr<frmMain> m_form;
+};
+
+void TestFrmMainSelection::init() {
+    MessageBox::clearHistory();
+    m_store = std::make_unique<TempStore>();
+    QVERIFY(m_store->ok());
+    // X1 Alpha (.log, .txt), X4 Beta, X5 Gamma (.png); nodes are found by
+    // key, or by text for the file types.
+    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "01 May 2026", {".txt", ".log"});
+    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "02 May 2026");
+    TempStore::AddApplication("Gamma", "/usr/bin/gamma %1", "03 May 2026", {".png"});
+    m_form = std::make_unique<frmMain>();
+    QVERIFY(m_form->Form_Load());
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    TreeView* tree = m_form->controls().treApplications;
+    QCOMPARE(tree->count(), 6);
+    tree->nodeByKey("X1")->setExpanded(true);
+    tree->nodeByKey("X5")->setExpanded(true);
+    tree->view()->setFocus();
+}
+
+void TestFrmMainSelection::cleanup() {
+    m_form.reset();
+    m_store.reset();
+}
+
+TreeNode* TestFrmMainSelection::node(const char* key) const {
+    TreeView* tree = m_form->controls().treApplications;
+    if (TreeNode* keyed = tree->nodeByKey(key)) {
+        return keyed;
+    }
+    for (TreeNode* each : tree->nodes()) {
+        if (each->text() == QLatin1String(key)) {
+            return each;
+        }
+    }
+    return nullptr;
+}
+
+QPoint TestFrmMainSelection::centreOf(const char* key) const {
+    return m_form->controls().treApplications->nodeRect(node(key)).center();
+}
+
+QWidget* TestFrmMainSelection::viewport() const {
+    return m_form->controls().treApplications->view()->viewport();
+}
+
+void TestFrmMainSelection::verifyCommands(Commands expected) const {
+    const frmMainControls& ui = m_form->controls();
+    const bool any = expected != Commands::Cleared;
+    const bool application = expected == Commands::Application;
+    const auto button = [&ui](const char* key) {
+        return ui.ToolbarButtons.value(key)->isEnabled();
+    };
+    QCOMPARE(button("NewApplication"), true);
+    QCOMPARE(button("Delete"), any);
+    QCOMPARE(button("AddFileTypes"), any);
+    QCOMPARE(button("rename"), application);
+    QCOMPARE(ui.mnuNewFileType->isEnabled(), any);
+    QCOMPARE(ui.mnuFileNewApp->isEnabled(), true);
+    QCOMPARE(ui.mnuEditDelete->isEnabled(), true);
+    if (expected == Commands::Association) {
+        QVERIFY(!button("changeexe"));
+        QVERIFY(!ui.mnuEditRenameApp->isEnabled());
+        QVERIFY(!ui.mnuEditRenameExe->isEnabled());
+    } else if (application) {
+        QVERIFY(button("changeexe"));
+        QVERIFY(ui.mnuEditRenameApp->isEnabled());
+        QVERIFY(ui.mnuEditRenameExe->isEnabled());
+    }
+    QCOMPARE(ui.picBlank->isVisible(), !any);
+    QCOMPARE(ui.picAppDetails->isVisible(), application);
+    QCOMPARE(ui.picFileTypeDetails->isVisible(), expected == Commands::Association);
+}
+
+void TestFrmMainSelection::rightReleaseUpdatesForTheSelectedNode() {
+    const frmMainControls& ui = m_form->controls();
+    TreeView* tree = ui.treApplications;
+    // Selected without an update (as the arrow keys do), then a right click.
+    tree->setSelectedNode(node("X4"));
+    verifyCommands(Commands::Cleared);
+    QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf("X4"));
+    verifyCommands(Commands::Application);
+    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+
+    tree->setSelectedNode(node(".png")); // .png under Gamma
+    QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".png"));
+    verifyCommands(Commands::Association);
+    QCOMPARE(ui.lblFTDetails->text(), QString("'.png' Details"));
+
+    // Back to an application: its commands come back.
+    tree->setSelectedNode(node("X1"));
+    QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf("X1"));
+    verifyCommands(Commands::Application);
+}
+
+void TestFrmMainSelection::rightReleaseOverAnotherNodeKeepsTheSelectedNodesPanel() {
+    const frmMainControls& ui = m_form->controls();
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X4"));
+    QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+    QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".txt"));
+    QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+    verifyCommands(Commands::Application);
+}
+
+void TestFrmMainSelection::arrowKeysWaitForEnter() {
+    const frmMainControls& ui = m_form->controls();
+    TreeView* tree = ui.treApplications;
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X1"));
+    verifyCommands(Commands::Application);
+    QTest::keyClick(tree->view(), Qt::Key_Down);
+    QTest::keyClick(tree->view(), Qt::Key_Down);
+    QCOMPARE(tree->selectedNode(), node(".txt"));
+    verifyCommands(Commands::Application); // still Alpha's panel and commands
+    QCOMPARE(ui.lblAppDetails->text(), QString("'Alpha' Details"));
+    QTest::keyClick(tree->view(), Qt::Key_Return);
+    verifyCommands(Commands::Association);
+    QCOMPARE(ui.lblFTDetails->text(), QString("'.txt' Details"));
+    // The keypad's Enter does the same.
+    QTest::keyClick(tree->view(), Qt::Key_Home);
+    QTest::keyClick(tree->view(), Qt::Key_Enter, Qt::KeypadModifier);
+    verifyCommands(Commands::Application);
+}
+
+void TestFrmMainSelection::releaseOverEmptySpace() {
+    const frmMainControls& ui = m_form->controls();
+    const QPoint empty(viewport()->width() / 2, viewport()->height() - 4);
+    QCOMPARE(ui.treApplications->nodeAt(empty), nullptr);
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, empty);
+    verifyCommands(Commands::Cleared);
+
+    ui.treApplications->setSelectedNode(node(".log"));
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, empty);
+    QCOMPARE(ui.treApplications->selectedNode(), node(".log"));
+    verifyCommands(Commands::Association);
+    QCOMPARE(ui.lblFTDetails->text(), QString("'.log' Details"));
+}
+
+void TestFrmMainSelection::refreshClearsTheSelection() {
+    const frmMainControls& ui = m_form->controls();
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X5"));
+    verifyCommands(Commands::Application);
+    QTest::keyClick(ui.treApplications->view(), Qt::Key_F5);
+    QCOMPARE(ui.treApplications->selectedNode(), nullptr);
+    verifyCommands(Commands::Cleared);
+    // Left as the last selection set them.
+    QVERIFY(ui.ToolbarButtons.value("changeexe")->isEnabled());
+    QVERIFY(ui.mnuEditRenameApp->isEnabled());
+    QVERIFY(ui.mnuEditRenameExe->isEnabled());
+
+    // After an association: the two rename items and "changeexe" stay off.
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".txt"));
+    m_form->RefreshTree();
+    verifyCommands(Commands::Cleared);
+    QVERIFY(!ui.ToolbarButtons.value("changeexe")->isEnabled());
+    QVERIFY(!ui.mnuEditRenameApp->isEnabled());
+}
+
+void TestFrmMainSelection::applicationDetails() {
+    TempStore::AddApplication("Bob's Viewer", "/opt/view%1er/run %1", "05 December 2026");
+    m_form->RefreshTree();
+    TreeView* tree = m_form->controls().treApplications;
+    TreeNode* bob = node("Bob's Viewer");
+    QVERIFY(bob != nullptr);
+    tree->setSelectedNode(bob);
+    m_form->treApplications_MouseUp();
+    const frmMainControls& ui = m_form->controls();
+    QCOMPARE(ui.lblAppDetails->text(), QString("'Bob's Viewer' Details"));
+    QCOMPARE(ui.lblExePath->text(), QString("/opt/viewer/run ")); // the blank stays
+    QCOMPARE(ui.lblAppCreated->text(), QString("05 December 2026"));
+    QCOMPARE(ui.Label1->text(), QString("Executable Path:"));
+    QCOMPARE(ui.Label2->text(), QString("Created:"));
+}
+
+void TestFrmMainSelection::associationDetails() {
+    TempStore::Write(HKCR, ".txt", "", "Text Document");
+    TempStore::Write(HKCR, modStoreLayout::CommandKey(".txt", "Alpha"), "CREATED", "09 May 2026");
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".txt"));
+    const frmMainControls& ui = m_form->controls();
+    QCOMPARE(ui.lblFTDetails->text(), QString("'.txt' Details"));
+    QCOMPARE(ui.lblFTCreated->text(), QString("09 May 2026"));
+    QCOMPARE(ui.lblDefinition->text(), QString("Text Document"));
+    QCOMPARE(ui.Label3->text(), QString("Definition:"));
+    QCOMPARE(ui.Label4->text(), QString("Created:"));
+}
+
+void TestFrmMainSelection::missingValuesShowNotFound() {
+    // .log has no description; its verb has no CREATED; Beta loses its PATH.
+    modRegistry::DeleteRegKey(HKCR, modStoreLayout::CommandKey(".log", "Alpha"));
+    modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("Beta"));
+    const frmMainControls& ui = m_form->controls();
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".log"));
+    QCOMPARE(ui.lblFTCreated->text(), QString("Not Found"));
+    QCOMPARE(ui.lblDefinition->text(), QString("Not Found"));
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X4"));
+    QCOMPARE(ui.lblExePath->text(), QString("Not Found"));
+    QCOMPARE(ui.lblAppCreated->text(), QString("Not Found"));
+}
+
+void TestFrmMainSelection::captionsAreShownAsPlainText() {
+    TempStore::AddApplication("<b>Bold</b> & Co", "/x %1", "x");
+    m_form->RefreshTree();
+    TreeView* tree = m_form->controls().treApplications;
+    TreeNode* bold = node("<b>Bold</b> & Co");
+    QVERIFY(bold != nullptr);
+    QCOMPARE(bold->text(), QString("<b>Bold</b> & Co"));
+    tree->setSelectedNode(bold);
+    m_form->treApplications_MouseUp(Qt::RightButton);
+    const QLabel* heading = m_form->controls().lblAppDetails;
+    QCOMPARE(heading->text(), QString("'<b>Bold</b> & Co' Details"));
+    QCOMPARE(heading->textFormat(), Qt::PlainText);
+}
+
+QTEST_MAIN(TestFrmMainSelection)
+#include "TestFrmMainSelection.moc"
