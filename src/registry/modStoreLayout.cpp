@@ -53,7 +53,11 @@ std::string PathFromCommand(const std::string& command) {
 
 std::string DateStamp(std::time_t when) {
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &when);
+#else
     localtime_r(&when, &local);
+#endif
     char text[128];
     const auto length = std::strftime(text, sizeof text, "%d %B %Y", &local);
     return std::string(text, length);
