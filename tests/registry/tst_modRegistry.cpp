@@ -90,15 +90,24 @@ TEST_F(ModRegistry, TextWithTypeOneIsStoredWithItsTerminator) {
     EXPECT_EQ(read("app", "empty"), "");
 }
 
+// The platform's registry counts a NUL that directly follows text whose byte
+// count stops just short of it, so bare text comes back whole there; the
+// stand-in keeps the count it is given.
+#ifdef _WIN32
+constexpr bool CountsTheNulThatFollows = true;
+#else
+constexpr bool CountsTheNulThatFollows = false;
+#endif
+
 TEST_F(ModRegistry, OtherTypeCodesStoreTheBareTextAsRegSz) {
     for (const std::int32_t code : {0, 2, 3, 7, 99}) {
         const std::string name = "code" + std::to_string(code);
         WriteRegValue(HKCU, path("app"), name, code, std::string("abc"));
         const Stored value = stored(HKCU, "app", name);
         EXPECT_EQ(value.type, REG_SZ) << code;
-        EXPECT_EQ(value.bytes, "abc") << code;
+        EXPECT_EQ(value.bytes, CountsTheNulThatFollows ? std::string("abc", 4) : "abc") << code;
         // Reading drops the last character, as it would a terminator.
-        EXPECT_EQ(read("app", name), "ab") << code;
+        EXPECT_EQ(read("app", name), CountsTheNulThatFollows ? "abc" : "ab") << code;
     }
 }
 
@@ -107,7 +116,7 @@ TEST_F(ModRegistry, TextIsUtf8WithOneSequencePerCharacter) {
     EXPECT_EQ(stored(HKCU, "app", "v").bytes.size(), 8u);
     EXPECT_EQ(read("app", "v"), "Grüße");
     WriteRegValue(HKCU, path("app"), "bare", 0, std::string("Grüß"));
-    EXPECT_EQ(read("app", "bare"), "Grü");
+    EXPECT_EQ(read("app", "bare"), CountsTheNulThatFollows ? "Grüß" : "Grü");
 }
 
 TEST_F(ModRegistry, BinaryReadsAsUpperCaseHex) {
@@ -200,7 +209,9 @@ TEST_F(ModRegistry, DeletingRemovesOneKeyAndNeverComplains) {
 }
 
 TEST_F(ModRegistry, NothingIsThrownForBadInput) {
-    const std::string bad[] = {"\\lead", "a\\\\b", std::string(300, 'k'), "\xFF\xFE", ""};
+    // Paths some registry may accept stay below the scratch key.
+    const std::string bad[] = {"\\lead", path("a\\\\b"), std::string(300, 'k'), path("\xFF\xFE"),
+                               ""};
     for (const auto& keyPath : bad) {
         EXPECT_NO_THROW({
             EXPECT_EQ(ReadRegValue(HKCU, keyPath, "v"), "Not Found");
