@@ -27,12 +27,14 @@ const std::string& benchFolder() {
         if (!::mkdtemp(path.data())) {
             std::abort();
         }
-        std::atexit([] {
-            closeStore();
-            std::filesystem::remove_all(benchFolder());
-        });
         return path;
     }();
+    // Registered once the folder's name exists, so that it runs before the name is destroyed.
+    static const bool removedAtExit = std::atexit([] {
+                                          closeStore();
+                                          std::filesystem::remove_all(benchFolder());
+                                      }) == 0;
+    (void)removedAtExit;
     return folder;
 }
 

@@ -10,6 +10,7 @@ stored name folds depend on the table):
     python3 src/registry/gen_unicode_upper.py \
         /usr/share/unicode/UnicodeData.txt /usr/share/unicode/DerivedAge.txt \
         > src/registry/UnicodeUpperTable.cpp
+    clang-format -i src/registry/UnicodeUpperTable.cpp
 
 The mapping is kept as runs: characters first..last, every stride-th one,
 map to themselves plus delta. Upper/lower pairs that alternate (U+0100,

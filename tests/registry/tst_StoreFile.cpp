@@ -133,6 +133,10 @@ struct Foreign {
     const char* problem;
 };
 
+void PrintTo(const Foreign& foreign, std::ostream* out) {
+    *out << foreign.name;
+}
+
 class ForeignFile : public StoreFile, public ::testing::WithParamInterface<Foreign> {};
 
 void sqliteExec(const std::string& path, const char* sql) {
