@@ -9,6 +9,7 @@
 #include "modRegistry.h"
 #include "modStoreLayout.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QFontDatabase>
@@ -226,7 +227,9 @@ void frmMain::CreateToolbar() {
     toolbar->setObjectName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
-    toolbar->setIconSize(QSize(16, 16));
+    // The 16x16 pictures, 240 twips at the design's 96 dots per inch.
+    const int picture = Twips::ToPixels(240);
+    toolbar->setIconSize(QSize(picture, picture));
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     const auto button = [&](const char* key, const char* toolTip, const char* image) {
         const QString name = QString::fromLatin1(key);
@@ -261,6 +264,8 @@ void frmMain::CreatePanels() {
     m_ui.treApplications = new TreeView(m_ui.picPanelLeft);
     m_ui.treApplications->setObjectName(QStringLiteral("treApplications"));
     m_ui.treApplications->setImages(m_ui.ImageList1);
+    const int picture = Twips::ToPixels(240);
+    m_ui.treApplications->view()->setIconSize(QSize(picture, picture));
 
     m_ui.picPanelTopRight = new QWidget(client);
     m_ui.picPanelTopRight->setObjectName(QStringLiteral("picPanelTopRight"));
@@ -641,8 +646,18 @@ void frmMain::Form_Resize() {
 }
 
 void frmMain::LayoutPanels(double& x) {
-    modLayout::LayoutPanels(m_boxes, x, OuterWidth(), OuterHeight());
+    m_laidOutFor = QSizeF(OuterWidth(), OuterHeight());
+    modLayout::LayoutPanels(m_boxes, x, m_laidOutFor.width(), m_laidOutFor.height());
     ApplyBoxes();
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // A window manager frames the window after it is shown, without resizing
+    // it: the outer size changes all the same, and the layout follows it.
+    if (m_laidOutFor != QSizeF(OuterWidth(), OuterHeight())) {
+        Form_Resize();
+    }
 }
 
 void frmMain::ApplyBoxes() {

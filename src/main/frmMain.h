@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
+#include <QSizeF>
 
 #include <cstdint>
 #include <functional>
@@ -184,6 +185,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void CreateMenus();
@@ -207,6 +209,7 @@ private:
     frmMainControls m_ui;
     modLayout::PanelBoxes m_boxes = modLayout::DesignBoxes();
     bool m_splitterDragging = false;
+    QSizeF m_laidOutFor; ///< the outer size of the last layout, in twips
     QString m_helpFile;
     RegistryCalls m_registry;
 };

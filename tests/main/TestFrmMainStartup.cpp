@@ -14,7 +14,10 @@
 #include <QToolBar>
 
 #include <memory>
+#include <sched.h>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using modRegistry::HKLM;
 
@@ -257,6 +260,25 @@ void TestFrmMainStartup::machineNameIsTheWholeHostName() {
     QCOMPARE(name, QSysInfo::machineHostName());
     start();
     QCOMPARE(m_form->controls().StatusBar1->panelText(2), name);
+
+    // A name longer than 32 characters, in a host-name namespace of a child's own.
+    const QByteArray longName = "tavisk-test-host-with-a-name-longer-than-32.example";
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWUTS) != 0 ||
+            sethostname(longName.constData(), static_cast<std::size_t>(longName.size())) != 0) {
+            _exit(77);
+        }
+        _exit(frmMain::GetMachineName() == QString::fromLatin1(longName) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        QSKIP("no right to set a host name in a namespace of its own");
+    }
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 void TestFrmMainStartup::startupFailureEndsTheProgram() {
