@@ -25,7 +25,6 @@ private slots:
     void narrowWindowSpringsBackTo3000();
     void resizingMovesTheRightEdgeOnly();
     void dragStaysWithinItsBoundsAndClampsOnRelease();
-    void releaseAt1200AndAtWMinus1200();
     void clickWithoutMovingChangesNothing();
     void onlyTheStripBetweenThePanelsGrabs();
     void tinyHeightsNeverFail();
@@ -149,23 +148,6 @@ void TestFrmMainLayout::dragStaysWithinItsBoundsAndClampsOnRelease() {
     // Moves without a press do nothing.
     mouse(QEvent::MouseMove, -5000);
     QCOMPARE(boxes.picSplitter.left, W - 1000);
-}
-
-void TestFrmMainLayout::releaseAt1200AndAtWMinus1200() {
-    const modLayout::PanelBoxes& boxes = m_form->PanelBoxes();
-    const double W = m_form->OuterWidth();
-    mouse(QEvent::MouseButtonPress, 50);
-    mouse(QEvent::MouseMove, 1200 - boxes.imgSplitter.left);
-    QCOMPARE(boxes.picSplitter.left, 1200.0);
-    mouse(QEvent::MouseButtonRelease, 0);
-    QCOMPARE(boxes.imgSplitter.left, 1500.0);
-
-    mouse(QEvent::MouseButtonPress, 50);
-    mouse(QEvent::MouseMove, (W - 1200) - boxes.imgSplitter.left);
-    QCOMPARE(boxes.picSplitter.left, W - 1200);
-    mouse(QEvent::MouseButtonRelease, 0);
-    QCOMPARE(boxes.imgSplitter.left, W - 1500);
-    verifyFills();
 }
 
 void TestFrmMainLayout::clickWithoutMovingChangesNothing() {

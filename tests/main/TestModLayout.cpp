@@ -17,9 +17,6 @@ private slots:
     void narrowingPushesTheSplitter();
     void tinyHeightsKeepPreviousHeights();
     void fillsNeverGoNegative();
-    void dragBarBounds_data();
-    void dragBarBounds();
-    void widthFloor();
 };
 
 void TestModLayout::windowAtTheFloor() {
@@ -113,27 +110,6 @@ void TestModLayout::fillsNeverGoNegative() {
     QCOMPARE(modLayout::SplitterBarAtMouseDown(Box{2000, 440, 150, 4000}),
              (Box{2000, 440, 20, 3980}));
     QCOMPARE(modLayout::SplitterBarAtMouseDown(Box{2000, 440, 150, 5}).height, 0.0);
-}
-
-void TestModLayout::dragBarBounds_data() {
-    QTest::addColumn<double>("pos");
-    QTest::addColumn<double>("left");
-    QTest::newRow("far left") << -400.0 << 1000.0;
-    QTest::newRow("just inside") << 1000.0 << 1000.0;
-    QTest::newRow("free") << 4000.0 << 4000.0;
-    QTest::newRow("far right") << 20000.0 << 8000.0;
-}
-
-void TestModLayout::dragBarBounds() {
-    QFETCH(double, pos);
-    QFETCH(double, left);
-    QCOMPARE(modLayout::SplitterBarLeft(pos, 9000), left);
-}
-
-void TestModLayout::widthFloor() {
-    QCOMPARE(modLayout::FloorWidth(2999), 3000.0);
-    QCOMPARE(modLayout::FloorWidth(3000), 3000.0);
-    QCOMPARE(modLayout::FloorWidth(8000), 8000.0);
 }
 
 QTEST_APPLESS_MAIN(TestModLayout)
