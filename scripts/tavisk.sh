@@ -15,6 +15,7 @@ PACKAGES=(
     unicode-data shared-mime-info
     xvfb xauth desktop-file-utils libglib2.0-bin libglib2.0-dev libxml2-utils
     fonts-dejavu-core
+    g++-mingw-w64-x86-64 wine wine64
 )
 
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
