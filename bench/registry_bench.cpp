@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -146,48 +147,110 @@ void BM_BulkSelect(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_DurableWrite(benchmark::State& state) {
+/// The store the write benchmarks share. It stays open, as it would in the
+/// program, so the write-ahead log keeps its size and later commits
+/// overwrite it in place instead of growing it.
+void openWriteStore() {
+    static bool seeded = false;
     openStore(benchFolder() + "/writes.db");
-    modRegistry::WriteRegValue(modRegistry::HKCU, "Bench", "v", 1, std::string("0"));
-    // Every write must change the value: one that changes nothing commits nothing.
-    static long i = 0;
+    if (!seeded) {
+        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench", "v", 1, std::string("0"));
+        seeded = true;
+    }
+}
+
+/// A fresh value each time: a write that changes nothing commits nothing.
+std::string nextValue() {
+    static long value = 0;
+    return std::to_string(++value);
+}
+
+void BM_DurableWrite(benchmark::State& state) {
+    openWriteStore();
     for (auto _ : state) {
-        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench", "v", 1, std::to_string(++i));
+        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench", "v", 1, nextValue());
     }
     state.SetItemsProcessed(state.iterations());
-    closeStore();
 }
 
 /// A write that also creates its key: two commits.
 void BM_DurableWriteNewKey(benchmark::State& state) {
-    openStore(benchFolder() + "/new-keys.db");
-    static long i = 0;
+    openWriteStore();
     for (auto _ : state) {
-        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench\\k" + std::to_string(++i), "v", 1,
+        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench\\k" + nextValue(), "v", 1,
                                    std::string("1"));
     }
     state.SetItemsProcessed(state.iterations());
-    closeStore();
 }
 
 /// The disk's own rate: one 4 KiB page rewritten in place, or appended, and
 /// synced with fdatasync.
+class RawSync final {
+public:
+    explicit RawSync(bool append)
+        : m_path(benchFolder() + (append ? "/raw-append" : "/raw-in-place")), m_append(append),
+          m_fd(::open(m_path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600)) {}
+    ~RawSync() {
+        ::close(m_fd);
+        ::unlink(m_path.c_str());
+    }
+    RawSync(const RawSync&) = delete;
+    RawSync& operator=(const RawSync&) = delete;
+    bool write() {
+        const bool ok = ::pwrite(m_fd, m_page, sizeof m_page, m_offset) == sizeof m_page &&
+                        ::fdatasync(m_fd) == 0;
+        m_offset += m_append ? static_cast<off_t>(sizeof m_page) : 0;
+        return ok;
+    }
+
+private:
+    std::string m_path;
+    bool m_append;
+    int m_fd;
+    off_t m_offset = 0;
+    char m_page[4096] = {};
+};
+
 void BM_RawFdatasync(benchmark::State& state) {
-    const bool append = state.range(0) != 0;
-    const std::string path = benchFolder() + "/raw";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
-    char page[4096] = {};
-    off_t offset = 0;
+    RawSync raw(state.range(0) != 0);
     for (auto _ : state) {
-        if (::pwrite(fd, page, sizeof page, offset) != sizeof page || ::fdatasync(fd) != 0) {
+        if (!raw.write()) {
             state.SkipWithError("write failed");
             break;
         }
-        offset += append ? static_cast<off_t>(sizeof page) : 0;
     }
-    ::close(fd);
-    ::unlink(path.c_str());
     state.SetItemsProcessed(state.iterations());
+}
+
+/// Durable writes and raw fdatasyncs taken turn about, so that both see the
+/// same moments of a disk shared with other work; the counters give the
+/// mean time of each and the store's rate as a share of the raw rates.
+void BM_DurableWriteBesideRaw(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    openWriteStore();
+    RawSync inPlace(false);
+    RawSync append(true);
+    Clock::duration store{}, rawInPlace{}, rawAppend{};
+    for (auto _ : state) {
+        auto start = Clock::now();
+        modRegistry::WriteRegValue(modRegistry::HKCU, "Bench", "v", 1, nextValue());
+        auto done = Clock::now();
+        store += done - start;
+        inPlace.write();
+        start = Clock::now();
+        rawInPlace += start - done;
+        append.write();
+        rawAppend += Clock::now() - start;
+    }
+    const auto micros = [&](Clock::duration total) {
+        return std::chrono::duration<double, std::micro>(total).count() /
+               static_cast<double>(state.iterations());
+    };
+    state.counters["store_us"] = micros(store);
+    state.counters["raw_in_place_us"] = micros(rawInPlace);
+    state.counters["raw_append_us"] = micros(rawAppend);
+    state.counters["share_of_in_place"] = micros(rawInPlace) / micros(store);
+    state.counters["share_of_append"] = micros(rawAppend) / micros(store);
 }
 
 constexpr int Runs = 5;
@@ -220,6 +283,11 @@ BENCHMARK(BM_DurableWriteNewKey)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->MinTime(1.0)
+    ->Repetitions(Runs);
+BENCHMARK(BM_DurableWriteBesideRaw)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->MinTime(2.0)
     ->Repetitions(Runs);
 BENCHMARK(BM_RawFdatasync)
     ->Arg(0)
