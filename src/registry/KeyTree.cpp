@@ -4,6 +4,31 @@
 
 namespace tavisk::registry::detail {
 
+namespace {
+
+bool byFold(const Key* a, const Key* b) {
+    return a->fold < b->fold;
+}
+
+} // namespace
+
+void Key::childAdded(Key* child) {
+    if (m_orderValid) {
+        m_order.insert(std::lower_bound(m_order.begin(), m_order.end(), child, byFold), child);
+    }
+}
+
+void Key::childRemoved(const Key* child) {
+    if (m_orderValid) {
+        const auto found = std::lower_bound(m_order.begin(), m_order.end(), child, byFold);
+        if (found != m_order.end() && *found == child) {
+            m_order.erase(found);
+        } else {
+            m_orderValid = false;
+        }
+    }
+}
+
 const std::vector<Key*>& Key::ordered() {
     if (!m_orderValid) {
         m_order.clear();
@@ -11,8 +36,7 @@ const std::vector<Key*>& Key::ordered() {
         for (const auto& entry : children) {
             m_order.push_back(entry.second);
         }
-        std::sort(m_order.begin(), m_order.end(),
-                  [](const Key* a, const Key* b) { return a->fold < b->fold; });
+        std::sort(m_order.begin(), m_order.end(), byFold);
         m_orderValid = true;
     }
     return m_order;
@@ -68,14 +92,14 @@ Key& KeyTree::addKey(std::int64_t id, Key& parent, std::string name, std::string
     Key& added = *key;
     m_keys.emplace(id, std::move(key));
     parent.children.emplace(added.fold, &added);
-    parent.childrenChanged();
+    parent.childAdded(&added);
     return added;
 }
 
 void KeyTree::removeKey(Key& key) {
     if (key.parent) {
         key.parent->children.erase(key.fold);
-        key.parent->childrenChanged();
+        key.parent->childRemoved(&key);
     }
     m_keys.erase(key.id);
 }

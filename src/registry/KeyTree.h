@@ -28,9 +28,11 @@ struct Key {
     std::unordered_map<std::string_view, Key*> children; ///< by the child's fold
     std::map<std::string, Value> values;                 ///< by the value name's fold
 
-    /// The subkeys in enumeration order (by fold), built when first asked for.
+    /// The subkeys in enumeration order (by fold), built when first asked for
+    /// and then kept in order as subkeys come and go.
     const std::vector<Key*>& ordered();
-    void childrenChanged() { m_orderValid = false; }
+    void childAdded(Key* child);
+    void childRemoved(const Key* child);
 
 private:
     std::vector<Key*> m_order;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -422,6 +423,57 @@ TEST_F(RegistryApi, AQueryReportsTheSizeAndRefusesASmallBuffer) {
     EXPECT_EQ(size, 11u);
     EXPECT_EQ(RegQueryValueExA(app.get(), "missing", nullptr, &type, small, &size),
               ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryApi, EveryValueOfAKeyIsListedOnceByIndex) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "PATH", REG_SZ, sz("cmd")), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "", REG_SZ, sz("default")), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "Count", REG_DWORD, std::string("\x07\0\0\0", 4)),
+              ERROR_SUCCESS);
+    Key app;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("app").c_str(), app.out()), ERROR_SUCCESS);
+    std::vector<std::pair<std::string, DWORD>> listed;
+    for (DWORD i = 0;; ++i) {
+        char name[64];
+        DWORD nameSize = sizeof name;
+        DWORD type = 0;
+        BYTE data[64];
+        DWORD dataSize = sizeof data;
+        const LONG result =
+            RegEnumValueA(app.get(), i, name, &nameSize, nullptr, &type, data, &dataSize);
+        if (result == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        ASSERT_EQ(result, ERROR_SUCCESS);
+        EXPECT_EQ(nameSize, std::string(name).size());
+        listed.emplace_back(name, type);
+    }
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::pair<std::string, DWORD>>{
+                          {"", REG_SZ}, {"Count", REG_DWORD}, {"PATH", REG_SZ}}));
+
+    char name[3];
+    DWORD nameSize = sizeof name;
+    BYTE data[2];
+    DWORD dataSize = sizeof data;
+    for (DWORD i = 0; i < 3; ++i) {
+        nameSize = sizeof name;
+        dataSize = sizeof data;
+        const LONG result =
+            RegEnumValueA(app.get(), i, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        EXPECT_EQ(result, ERROR_MORE_DATA) << i; // every name or its data is too long
+    }
+}
+
+TEST_F(RegistryApi, DeletingAValueRemovesOnlyThatValue) {
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "PATH", REG_SZ, sz("cmd")), ERROR_SUCCESS);
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "CREATED", REG_SZ, sz("today")), ERROR_SUCCESS);
+    Key app;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, path("app").c_str(), app.out()), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(app.get(), "path"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueA(app.get(), "PATH"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "PATH"), "<missing>");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "CREATED"), "today");
 }
 
 TEST_F(RegistryApi, MissingKeysAndHandlesAreErrors) {
