@@ -63,6 +63,11 @@ std::string defaultStorePath() {
 
 OpenResult openStore(const std::string& path) {
     std::lock_guard lock(detail::storeMutex());
+    if (g_store && g_store->inUse()) {
+        return {OpenStatus::Failed, path,
+                "The registry store cannot be changed while a transaction or a change notice "
+                "is under way."};
+    }
     g_store.reset();
     std::unique_ptr<detail::Store> store;
     OpenResult result = detail::Store::open(path, store);
@@ -82,6 +87,9 @@ OpenResult openDefaultStore() {
 
 void closeStore() {
     std::lock_guard lock(detail::storeMutex());
+    if (g_store && g_store->inUse()) {
+        return;
+    }
     g_store.reset();
     g_failure.reset();
 }

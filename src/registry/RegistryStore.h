@@ -28,13 +28,17 @@ struct OpenResult {
 std::string defaultStorePath();
 
 /// Opens (or creates) the store at path and makes it the one the registry API
-/// uses in this process, closing any store opened before.
+/// uses in this process, closing any store opened before. When it fails, the
+/// registry API has no store (every call fails with ERROR_BADDB) until the
+/// next openStore or closeStore. Refused inside a transaction's body or a
+/// change listener.
 OpenResult openStore(const std::string& path);
 
 /// openStore(defaultStorePath()).
 OpenResult openDefaultStore();
 
 /// Closes the process's store; the next registry call opens the default store.
+/// Does nothing inside a transaction's body or a change listener.
 void closeStore();
 
 /// True when the open store can only be read.
@@ -45,7 +49,10 @@ std::size_t openHandleCount();
 
 /// Runs body with every registry write it makes inside one transaction: all of
 /// them are committed (and synced) together when body returns true; when it
-/// returns false or throws, or the commit fails, none of them is kept.
+/// returns false or throws, or the commit fails, none of them is kept (what
+/// body throws is caught; its message becomes the error). Another process's
+/// writers wait until it ends. A call inside body nests: its writes are
+/// dropped alone when it fails, and kept only if the outer call commits.
 /// Returns whether the changes were committed; error receives the reason.
 bool runInTransaction(const std::function<bool()>& body, std::string* error = nullptr);
 
@@ -55,7 +62,8 @@ bool runInTransaction(const std::function<bool()>& body, std::string* error = nu
 using ChangeListener = std::function<void(const std::vector<std::string>& changedKeys)>;
 
 /// Installs the listener called after each commit made by this process
-/// (none to remove it).
+/// (none to remove it). It runs on the thread that wrote, with the store's
+/// lock held, and may itself use the registry; what it throws is ignored.
 void setChangeListener(ChangeListener listener);
 
 } // namespace tavisk::registry

@@ -263,11 +263,14 @@ void Store::notify() {
     }
     m_changes.clear();
     if (!changes.empty()) {
+        const bool outerNotice = !m_notifying;
+        m_notifying = true;
         try {
             m_listener(changes);
         } catch (...) {
             // A listener's failure must not turn a committed write into an error.
         }
+        m_notifying = !outerNotice;
     }
 }
 

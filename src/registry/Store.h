@@ -30,6 +30,9 @@ public:
 
     bool readOnly() const { return m_readOnly; }
     std::size_t handleCount() const { return m_handles.size(); }
+    /// True while a transaction's body or a change listener runs: the store
+    /// must not be closed under them.
+    bool inUse() const { return m_transactionDepth > 0 || m_notifying; }
     void setChangeListener(ChangeListener listener) { m_listener = std::move(listener); }
 
     /// sameHandleForEmpty: an empty sub key gives back the handle passed in
@@ -102,6 +105,7 @@ private:
     std::string m_brokenReason;
     std::vector<std::string> m_changes; ///< keys changed by the pending commit
     ChangeListener m_listener;
+    bool m_notifying = false;
 
     Statement m_dataVersionQuery;
     Statement m_begin;

@@ -171,6 +171,24 @@ TEST_F(StoreTransactions, AListenerMayReadTheRegistryAndMayBeRemoved) {
     EXPECT_EQ(seen, "new");
 }
 
+TEST_F(StoreTransactions, TheStoreCannotBeSwitchedUnderATransactionOrAListener) {
+    TempFolder other;
+    EXPECT_TRUE(runInTransaction([&] {
+        write("Inside", "1");
+        closeStore();
+        EXPECT_EQ(openStore(other / "registry.db").status, OpenStatus::Failed);
+        write("Inside", "2");
+        return true;
+    }));
+    setChangeListener([&](const std::vector<std::string>&) {
+        closeStore();
+        EXPECT_EQ(openStore(other / "registry.db").status, OpenStatus::Failed);
+    });
+    write("Inside", "3");
+    EXPECT_EQ(read("Inside"), "3");
+    EXPECT_EQ(other.names(), std::vector<std::string>{});
+}
+
 TEST_F(StoreTransactions, AThrowingListenerDoesNotUndoTheWrite) {
     setChangeListener([](const std::vector<std::string>&) { throw std::runtime_error("bridge"); });
     HKEY key = nullptr;
