@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +99,27 @@ TEST_F(StoreFile, ANewStoreIsEmptyPrivateAndSaysItWasJustCreated) {
     closeStore();
     EXPECT_EQ(openStore(path).status, OpenStatus::Opened);
     EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCU, "k", "v"), "1");
+}
+
+TEST_F(StoreFile, OfProcessesOpeningANewStoreAtOnceOnlyOneMadeIt) {
+    for (int round = 0; round < 4; ++round) {
+        const std::string path = folder / ("race" + std::to_string(round) + "/registry.db");
+        std::vector<std::unique_ptr<ChildProcess>> children;
+        for (int i = 0; i < 3; ++i) {
+            children.push_back(std::make_unique<ChildProcess>(
+                std::vector<std::string>{"probe", path, "Key", "v"}));
+        }
+        int created = 0;
+        for (auto& child : children) {
+            const auto status = child->readLine();
+            ASSERT_TRUE(status);
+            EXPECT_TRUE(*status == "created" || *status == "opened") << *status;
+            created += *status == "created";
+            child->wait();
+        }
+        EXPECT_EQ(created, 1);
+        EXPECT_EQ(querySqlite(path, "PRAGMA integrity_check"), "ok");
+    }
 }
 
 TEST_F(StoreFile, ExistingFoldersKeepTheirModeAndNoTemporaryFileIsLeft) {
