@@ -1,6 +1,9 @@
-// Tavisk: opens the registry store, then the main window.
+// Tavisk: opens the registry store, then the splash, which hands over to the
+// main window.
 #include "StatusBar.h"
 #include "frmMain.h"
+#include "frmSplash.h"
+#include "modProduct.h"
 #include "modStartup.h"
 #ifndef _WIN32
 #include "DesktopBridge.h"
@@ -9,23 +12,42 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <memory>
+
+namespace {
+
+/// Shows the main window and runs its start-up; false when that failed.
+bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
+    form = std::make_unique<frmMain>();
+#ifndef _WIN32
+    // No shell reads the verbs here: the bridge puts them into the file managers' menus.
+    frmMain* window = form.get();
+    tavisk::desktop::installBridge([window](const std::string& problem) {
+        window->controls().StatusBar1->showMessage(QString::fromStdString(problem), 15000);
+    });
+#endif
+    return form->Form_Load();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavisk"));
-    QApplication::setApplicationVersion(QStringLiteral(TAVISK_VERSION));
+    QApplication::setApplicationName(modProduct::ProductName);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(modProduct::MajorVersion())
+                                            .arg(modProduct::MinorVersion())
+                                            .arg(modProduct::Revision()));
+    QApplication::setDesktopFileName(QStringLiteral("tavisk"));
+    QApplication::setWindowIcon(modProduct::ProductPicture(QStringLiteral("Tavisk.svg")));
     if (!modStartup::OpenRegistryStore()) {
         return EXIT_FAILURE;
     }
-    frmMain form;
-#ifndef _WIN32
-    // No shell reads the verbs here: the bridge puts them into the file managers' menus.
-    tavisk::desktop::installBridge([&form](const std::string& problem) {
-        form.controls().StatusBar1->showMessage(QString::fromStdString(problem), 15000);
-    });
-#endif
-    if (!form.Form_Load()) {
-        return EXIT_FAILURE;
-    }
-    return QApplication::exec();
+    std::unique_ptr<frmMain> form;
+    frmSplash splash([&form] { return ShowMainWindow(form); });
+    splash.Form_Load();
+    splash.show();
+    splash.activateWindow();
+    const int result = QApplication::exec();
+    return splash.StartupFailed() ? EXIT_FAILURE : result;
 }

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -51,6 +52,27 @@ void SelectTextOnFocus(QWidget* form, QLineEdit* box, Qt::FocusReason reason) {
         // a long path in view.
         box->setSelection(0, length);
     }
+}
+
+void UnloadAllForms() {
+    // Every window of the program, shown or hidden, as the application lists
+    // them. Closing one may close or delete others (the main window's close
+    // comes back here), so each is closed through a guard that notices when
+    // it is gone.
+    QList<QPointer<QWidget>> forms;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isWindow()) {
+            forms.append(widget);
+        }
+    }
+    for (const QPointer<QWidget>& form : forms) {
+        if (!form.isNull()) {
+            form->close();
+        }
+    }
+    // Closing the last visible window ends the program; the end is asked for
+    // here as well, for the case where no window was visible.
+    QCoreApplication::quit();
 }
 
 void SetHourglass() {
