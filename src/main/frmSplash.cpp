@@ -37,6 +37,7 @@ QLabel* NewVersionLabel(QWidget* parent) {
 QTimer* NewTimer(QObject* parent) {
     auto* timer = new QTimer(parent);
     timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer); // never before the full second
     timer->setInterval(TimerInterval);
     return timer;
 }
