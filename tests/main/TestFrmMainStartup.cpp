@@ -16,6 +16,7 @@
 #include <memory>
 #include <sched.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -317,7 +318,7 @@ void TestFrmMainStartup::loadFailureKeepsWhatWasLoaded() {
         },
         [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
         [](std::uint32_t root, std::string key, std::int32_t& index) {
-            if (key == modStoreLayout::StorePath && index == 1) {
+            if (std::string_view(key) == modStoreLayout::StorePath && index == 1) {
                 throw std::runtime_error("Disk I/O error");
             }
             return modRegistry::EnumRegSubkey(root, key, index);
