@@ -757,7 +757,7 @@ void frmMain::Toolbar_ButtonClick(const QString& key) {
     } else if (key == QLatin1String("AddFileTypes")) {
         AssociateFileTypes();
     } else if (key == QLatin1String("Delete")) {
-        DeleteChoice(false);
+        DeleteChoice();
     } else if (key == QLatin1String("rename")) {
         RenameApplication();
     } else if (key == QLatin1String("changeexe")) {
@@ -786,7 +786,7 @@ void frmMain::mnuEditRenameExe_Click() {
 }
 
 void frmMain::mnuEditDelete_Click() {
-    DeleteChoice(true);
+    DeleteChoice();
 }
 
 void frmMain::mnuViewRefresh_Click() {

@@ -5,6 +5,7 @@
 // keeps the details panels and the enabled commands in step with the selected
 // node, lays its panels out in twips and carries the commands to their
 // operations.
+#include "frmMainRoutines.h"
 #include "modLayout.h"
 
 #include <QHash>
@@ -76,7 +77,7 @@ struct frmMainControls {
     QLabel* lblDefinition = nullptr;
 };
 
-class frmMain final : public QMainWindow {
+class frmMain final : public QMainWindow, public frmMainRoutines {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmMain)
 
@@ -108,7 +109,7 @@ public:
     /// Empties the tree and fills it from the store.
     void LoadSettings();
     /// Reloads the tree and expands again the nodes that were expanded, by key.
-    void RefreshTree();
+    void RefreshTree() override;
     /// Key presses reach the window before its controls: F5 (whatever the
     /// modifiers) refreshes. True when the key was taken.
     bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
@@ -125,7 +126,7 @@ public:
     /// selected node. None of the arguments is read.
     void treApplications_MouseUp(Qt::MouseButton button = Qt::LeftButton,
                                  Qt::KeyboardModifiers shift = Qt::NoModifier, double x = 0,
-                                 double y = 0);
+                                 double y = 0) override;
     /// Enter runs treApplications_MouseUp; other keys do nothing here.
     void treApplications_KeyUp(int keyCode, Qt::KeyboardModifiers shift);
     /// Fills and shows the application panel; the selected node is an application node.
@@ -169,18 +170,23 @@ public:
     void mnuHelpAbout_Click();
     void StatusBar1_PanelClick(int panel);
 
-    // The operations the commands start. Written with their own features;
-    // until then each does nothing (frmMainCommands.cpp).
+    // The operations the commands start (modOperations, frmMainCommands.cpp).
 
     void AddNewApplication();
     void AssociateFileTypes();
-    /// Delete of the selected node: the menu item checks that one is selected
-    /// (checkSelection), the toolbar button does not.
-    void DeleteChoice(bool checkSelection);
+    /// Delete of the selected node, then the reload of the tree. Both doors
+    /// (menu item and toolbar button) do nothing when no node is selected.
+    void DeleteChoice();
     void RenameApplication();
     void ChangeApplicationExe();
     void ShowHelp();
     void ShowAbout();
+
+    // What the operations use of the window.
+
+    TreeView& treApplications() override;
+    StatusBar& StatusBar1() override;
+    QWidget& Form() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,17 +1,40 @@
-// The operations behind the window's commands. Each is written with its own
-// feature (new application, associate file types, delete, rename, change of
-// executable, help, About); until then the command is wired and does nothing.
+// The operations behind the window's commands: each runs its routine of
+// modOperations on this window.
 #include "frmMain.h"
 
-void frmMain::AddNewApplication() {}
+#include "modOperations.h"
 
-void frmMain::AssociateFileTypes() {}
+void frmMain::AddNewApplication() {
+    modOperations::AddNewApplication(*this);
+}
 
-void frmMain::DeleteChoice(bool /*checkSelection*/) {}
+void frmMain::AssociateFileTypes() {
+    modOperations::AssociateFileTypes(*this);
+}
 
-void frmMain::RenameApplication() {}
+void frmMain::DeleteChoice() {
+    modOperations::DeleteChoice(*this);
+}
 
-void frmMain::ChangeApplicationExe() {}
+void frmMain::RenameApplication() {
+    modOperations::RenameApplication(*this);
+}
+
+void frmMain::ChangeApplicationExe() {
+    modOperations::ChangeApplicationExe(*this);
+}
+
+TreeView& frmMain::treApplications() {
+    return *m_ui.treApplications;
+}
+
+StatusBar& frmMain::StatusBar1() {
+    return *m_ui.StatusBar1;
+}
+
+QWidget& frmMain::Form() {
+    return *this;
+}
 
 void frmMain::ShowHelp() {}
 
