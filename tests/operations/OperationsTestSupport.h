@@ -326,6 +326,15 @@ private:
     int m_shown = 0;
 };
 
+/// The texts of the message boxes shown since the history was cleared.
+inline QStringList Texts() {
+    QStringList texts;
+    for (const MessageBox::Shown& shown : MessageBox::history()) {
+        texts.append(shown.text);
+    }
+    return texts;
+}
+
 /// Live windows of a type: a dialog that its caller forgot to discard stays
 /// among the top-level widgets.
 template <class Dialog> int LiveDialogs() {

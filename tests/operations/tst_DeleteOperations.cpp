@@ -13,14 +13,6 @@ const std::string ViewerCommand = "/usr/bin/viewer %1";
 const QString Critical =
     QStringLiteral("The file type 'txtfile' cannot be removed from this application.");
 
-QStringList Texts() {
-    QStringList texts;
-    for (const MessageBox::Shown& shown : MessageBox::history()) {
-        texts.append(shown.text);
-    }
-    return texts;
-}
-
 } // namespace
 
 class TestDeleteOperations final : public QObject {

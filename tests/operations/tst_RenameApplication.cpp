@@ -22,14 +22,6 @@ std::function<void(frmRenameApp&)> TypeCaption(const QString& caption) {
     };
 }
 
-QStringList Texts() {
-    QStringList texts;
-    for (const MessageBox::Shown& shown : MessageBox::history()) {
-        texts.append(shown.text);
-    }
-    return texts;
-}
-
 /// Position of the first (or last) change whose key contains the text.
 qsizetype FirstChange(const WriteLog& log, const QString& part) {
     const QStringList keys = log.Keys();
