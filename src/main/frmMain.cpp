@@ -5,6 +5,7 @@
 #include "TreeView.h"
 #include "Twips.h"
 #include "modFunctions.h"
+#include "modHelp.h"
 #include "modKeyState.h"
 #include "modRegistry.h"
 #include "modStoreLayout.h"
@@ -12,13 +13,13 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 #include <QToolBar>
 
 #ifdef _WIN32
@@ -358,9 +359,9 @@ void frmMain::ConnectControls() {
             });
     connect(m_ui.treApplications, &TreeView::keyUp, this, &frmMain::treApplications_KeyUp);
     connect(m_ui.StatusBar1, &StatusBar::panelClicked, this, &frmMain::StatusBar1_PanelClick);
-    auto* keyState = new QTimer(this);
-    connect(keyState, &QTimer::timeout, this, &frmMain::UpdateKeyState);
-    keyState->start(250);
+    // CAPS and NUM follow the keyboard's indicators as the platform reports them.
+    auto* keyState = new modKeyState::LockKeyWatcher(this);
+    connect(keyState, &modKeyState::LockKeyWatcher::changed, this, &frmMain::UpdateKeyState);
 }
 
 // Start-up and the tree
@@ -373,7 +374,8 @@ bool frmMain::Form_Load() {
 
 bool frmMain::InitialiseMainWindow() {
     try {
-        m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Help.chm");
+        m_helpFile = modHelp::DefaultHelpFile();
+        modHelp::SetHelpFile(m_helpFile);
         show();
         setCursor(Qt::WaitCursor);
         m_ui.StatusBar1->setHeightTwips(modLayout::StatusBarHeight);
@@ -774,7 +776,18 @@ void frmMain::mnuNewFileType_Click() {
 }
 
 void frmMain::mnuFileExit_Click() {
-    close();
+    modFunctions::UnloadAllForms();
+}
+
+void frmMain::Form_Unload() {
+    modFunctions::UnloadAllForms();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // The close is never refused: nothing is left to save.
+    QMainWindow::closeEvent(event);
+    event->accept();
+    Form_Unload();
 }
 
 void frmMain::mnuEditRenameApp_Click() {

@@ -115,7 +115,7 @@ public:
     bool Form_KeyDown(int keyCode, Qt::KeyboardModifiers shift);
     /// The machine's whole host name.
     static QString GetMachineName();
-    /// The program's help file, set at start-up.
+    /// The program's help file (the guide's contents page), set at start-up.
     QString HelpFile() const { return m_helpFile; }
 
     // Selection and details.
@@ -169,6 +169,9 @@ public:
     void mnuHelpTavisk_Click();
     void mnuHelpAbout_Click();
     void StatusBar1_PanelClick(int panel);
+    /// The main window is closed: every window of the program goes, and the
+    /// program ends.
+    void Form_Unload();
 
     // The operations the commands start (modOperations, frmMainCommands.cpp).
 
@@ -192,6 +195,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();

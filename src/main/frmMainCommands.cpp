@@ -1,7 +1,9 @@
 // The operations behind the window's commands: each runs its routine of
-// modOperations on this window.
+// modOperations on this window; help and About.
 #include "frmMain.h"
 
+#include "frmAbout.h"
+#include "modHelp.h"
 #include "modOperations.h"
 
 void frmMain::AddNewApplication() {
@@ -36,6 +38,13 @@ QWidget& frmMain::Form() {
     return *this;
 }
 
-void frmMain::ShowHelp() {}
+void frmMain::ShowHelp() {
+    // The same as F1: the guide in the help window.
+    modHelp::ShowHelp();
+}
 
-void frmMain::ShowAbout() {}
+void frmMain::ShowAbout() {
+    frmAbout about(this);
+    about.Form_Load();
+    about.exec();
+}

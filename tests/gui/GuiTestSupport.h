@@ -7,10 +7,12 @@
 #include "modStoreLayout.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,6 +87,56 @@ inline void AddApplication(const std::string& caption, const std::string& comman
               modStoreLayout::FileTypeValue, type);
     }
 }
+
+/// Watches for modal dialogs while a command runs: records the class of
+/// each one shown, in order, and hands it to the next queued action, which
+/// answers and closes it. A dialog no action awaits is cancelled at once.
+class DialogWatcher final : public QObject {
+public:
+    using Action = std::function<void(QDialog&)>;
+
+    DialogWatcher() {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] { Poll(); });
+        m_timer.start();
+    }
+
+    /// The next dialog shown gets action.
+    void Then(Action action) { m_actions.push_back(std::move(action)); }
+
+    /// Class names of the dialogs shown since the last Clear.
+    QStringList shown;
+    int pending() const { return static_cast<int>(m_actions.size()); }
+    void Clear() {
+        shown.clear();
+        m_actions.clear();
+    }
+
+private:
+    void Poll() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            m_current = nullptr;
+            return;
+        }
+        if (dialog == m_current) {
+            return; // still being answered
+        }
+        m_current = dialog;
+        shown.append(QString::fromLatin1(dialog->metaObject()->className()));
+        if (m_actions.empty()) {
+            dialog->reject();
+            return;
+        }
+        Action action = std::move(m_actions.front());
+        m_actions.pop_front();
+        action(*dialog);
+    }
+
+    QTimer m_timer;
+    std::deque<Action> m_actions;
+    QDialog* m_current = nullptr;
+};
 
 /// Runs the program's event loop as main() does, starting with start; the
 /// exit code, or TimedOut when the program had not ended after a while.
