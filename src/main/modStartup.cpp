@@ -53,7 +53,7 @@ bool OpenRegistryStore() {
         MessageBox::show(nullptr, problem, MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
         return false;
     }
-    if (result.status == OpenStatus::Created) {
+    if (tavisk::registry::storeNeedsFileTypes(result)) {
         FillWithFileTypes();
     }
     return true;

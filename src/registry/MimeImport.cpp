@@ -698,4 +698,15 @@ MimeImportResult importMimeDatabase() {
     return importMimeDatabase(mimeDatabaseFolders());
 }
 
+bool storeNeedsFileTypes(const OpenResult& opened) {
+    if (opened.status == OpenStatus::Created) {
+        return true;
+    }
+    if (opened.status != OpenStatus::Opened) {
+        return false;
+    }
+    char name[256];
+    return RegEnumKeyA(HKEY_CLASSES_ROOT, 0, name, sizeof name) == ERROR_NO_MORE_ITEMS;
+}
+
 } // namespace tavisk::registry

@@ -3,6 +3,8 @@
 // MIME database (freedesktop.org shared-mime-info): one key per MIME type with
 // its description and a DefaultIcon, and one key per file-name extension naming
 // its MIME type. Standard C++ only, so that every tool over the store can use it.
+#include "RegistryStore.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -71,5 +73,10 @@ MimeImportResult importMimeDatabase(const std::vector<std::string>& folders);
 
 /// The fill of a new store: the standard folders, the user's language.
 MimeImportResult importMimeDatabase();
+
+/// Whether the store just opened still needs the fill: it was created now, or
+/// it is writable and HKEY_CLASSES_ROOT has no key at all (a fill that was cut
+/// short when its process died).
+bool storeNeedsFileTypes(const OpenResult& opened);
 
 } // namespace tavisk::registry

@@ -177,7 +177,7 @@ void openRegistry(Context& context, bool writes, bool fillWhenCreated = true) {
     if (writes && opened.status == OpenStatus::ReadOnly) {
         throw Failure("the registry store " + opened.path + " is read-only");
     }
-    if (opened.status == OpenStatus::Created && fillWhenCreated) {
+    if (fillWhenCreated && registry::storeNeedsFileTypes(opened)) {
         const auto filled = registry::importMimeDatabase();
         if (!filled.ok) {
             context.err << ProgramName << ": warning: HKEY_CLASSES_ROOT of the new store "

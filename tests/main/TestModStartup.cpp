@@ -32,6 +32,7 @@ private slots:
     void readOnlyStoreIsRefusedAndKept();
     void newStoreGetsTheMachinesFileTypes();
     void existingStoreIsNotFilledAgain();
+    void storeWhoseFillWasCutShortIsFilled();
 
 private:
     void useStore(const QString& path);
@@ -180,12 +181,25 @@ void TestModStartup::existingStoreIsNotFilledAgain() {
     const QString path = m_dir->filePath("registry.db");
     QCOMPARE(tavisk::registry::openStore(path.toStdString()).status,
              tavisk::registry::OpenStatus::Created);
+    modRegistry::WriteRegValue(HKCR, "text/plain\\DefaultIcon", "", 1, "text-plain");
     tavisk::registry::closeStore();
     writeMimeDatabase();
     useStore(path);
     QVERIFY(modStartup::OpenRegistryStore());
     QVERIFY(MessageBox::history().isEmpty());
     QVERIFY(!modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"));
+}
+
+void TestModStartup::storeWhoseFillWasCutShortIsFilled() {
+    // Created, then the process died before the file types were committed.
+    const QString path = m_dir->filePath("registry.db");
+    QCOMPARE(tavisk::registry::openStore(path.toStdString()).status,
+             tavisk::registry::OpenStatus::Created);
+    tavisk::registry::closeStore();
+    writeMimeDatabase();
+    useStore(path);
+    QVERIFY(modStartup::OpenRegistryStore());
+    QVERIFY(modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"));
 }
 
 QTEST_MAIN(TestModStartup)

@@ -155,3 +155,21 @@ TEST_F(MimeImportTest, ARefusedWriteLeavesTheStoreAsItWas) {
     EXPECT_EQ(data("text/plain\\DefaultIcon"), "(missing)");
     EXPECT_EQ(data(".txt"), "(missing)");
 }
+
+TEST(MimeFill, IsNeededByANewStoreAndByOneWhoseFillNeverFinished) {
+    TempDir dir;
+    const auto created = openStore(dir.file("registry.db"));
+    EXPECT_TRUE(storeNeedsFileTypes(created));
+    modRegistry::WriteRegValue(0x80000002u, "SOFTWARE\\Quorvane", "RunBefore", 1, "1");
+    closeStore();
+
+    // Reopened before any file type was written: still empty, still needs it.
+    const auto reopened = openStore(dir.file("registry.db"));
+    ASSERT_EQ(reopened.status, OpenStatus::Opened);
+    EXPECT_TRUE(storeNeedsFileTypes(reopened));
+
+    ASSERT_TRUE(importMimeDatabase(std::vector<std::string>{SystemFolder}).ok);
+    EXPECT_FALSE(storeNeedsFileTypes(reopened));
+    EXPECT_FALSE(storeNeedsFileTypes(OpenResult{OpenStatus::Failed, "", "no store"}));
+    closeStore();
+}
