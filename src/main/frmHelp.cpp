@@ -1,6 +1,7 @@
 #include "frmHelp.h"
 
 #include "Twips.h"
+#include "modFunctions.h"
 #include "modProduct.h"
 
 #include <QAction>
@@ -12,8 +13,8 @@
 namespace {
 
 // The design, in twips.
-constexpr double FormWidth = 9600;
-constexpr double FormHeight = 8400;
+constexpr double FormWidth = 11400;
+constexpr double FormHeight = 9000;
 
 QAction* NewButton(QToolBar* toolbar, QStyle::StandardPixmap picture, const QString& caption,
                    const QKeySequence& shortcut) {
@@ -58,6 +59,12 @@ frmHelp::frmHelp(const QString& contents, QWidget* parent)
     brwGuide->setOpenExternalLinks(true);
     setCentralWidget(brwGuide);
     resize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));
+    modFunctions::CentreForm(this);
+    // Esc and the platform's close keys put the guide away.
+    auto* closeKeys = new QAction(this);
+    closeKeys->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)});
+    addAction(closeKeys);
+    connect(closeKeys, &QAction::triggered, this, &QWidget::close);
     cmdBack->setEnabled(false);
     cmdForward->setEnabled(false);
     connect(cmdBack, &QAction::triggered, this, &frmHelp::cmdBack_Click);

@@ -32,6 +32,7 @@
 #include <QToolBar>
 
 #include <memory>
+#include <string_view>
 
 using namespace GuiTestSupport;
 using modRegistry::HKCR;
@@ -129,7 +130,7 @@ void TestCommandDispatch::Start() {
     };
     calls.EnumRegSubkey = [this](std::uint32_t root, std::string key, std::int32_t& index) {
         // A load starts with the first application of the store.
-        if (root == HKLM && key == modStoreLayout::StorePath && index == 0) {
+        if (root == HKLM && std::string_view(key) == modStoreLayout::StorePath && index == 0) {
             ++m_loads;
         }
         return modRegistry::EnumRegSubkey(root, std::move(key), index);
@@ -424,8 +425,8 @@ void TestCommandDispatch::commandsActOnTheNodeSelectedWhenTheyRun() {
     QVERIFY(selected != nullptr);
     QCOMPARE(selected->parent(), Node(QStringLiteral("Alpha")));
     const QString type = selected->text();
-    const QString other = type == QStringLiteral("txtfile") ? QStringLiteral("logfile")
-                                                            : QStringLiteral("txtfile");
+    const QString other =
+        type == QStringLiteral("txtfile") ? QStringLiteral("logfile") : QStringLiteral("txtfile");
     QVERIFY(ui.ToolbarButtons.value(QStringLiteral("rename"))->isEnabled());
     QVERIFY(ui.ToolbarButtons.value(QStringLiteral("changeexe"))->isEnabled());
     QVERIFY(ui.mnuEditRenameApp->isEnabled());

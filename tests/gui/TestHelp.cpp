@@ -143,6 +143,12 @@ void TestHelp::backForwardAndContents() {
     help->cmdContents->trigger();
     QCOMPARE(help->brwGuide->source(), contents);
     QCOMPARE(help->windowTitle(), QStringLiteral("Tavisk Help"));
+
+    // Esc puts it away.
+    help->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(help));
+    QTest::keyClick(help->brwGuide, Qt::Key_Escape);
+    QVERIFY(!help->isVisible());
 }
 
 void TestHelp::f1InAModalDialogOpensAGuideThatCanBeUsed() {
