@@ -16,9 +16,9 @@ constexpr double TextLeft = 1260;
 constexpr double TextWidth = 4200;
 
 const QString Description =
-    QStringLiteral("Tavisk adds entries of your own to the right-click menu of files, each "
-                   "running the program you choose on the clicked file. It only ever removes "
-                   "the entries it wrote itself.");
+    QStringLiteral("Tavisk adds entries of your own to the context menu of files; each runs "
+                   "the program you choose on the clicked file. It only ever removes the "
+                   "entries it wrote itself.");
 
 QLabel* NewLabel(QWidget* parent, const QString& text, double top, double height) {
     auto* label = new QLabel(text, parent);
