@@ -5,8 +5,8 @@
 
 namespace tavisk::desktop {
 
-/// The UTF-8 text with each character mapped to its simple upper case; bytes
-/// that are not valid UTF-8 are kept as they are.
+/// The name as the registry compares it (each character mapped to its simple
+/// upper case); text that is not valid UTF-8 is kept as it is.
 std::string foldCase(std::string_view text);
 
 /// True when a and b name the same registry key.

@@ -2,6 +2,7 @@
 
 #include "RegistryApi.h"
 #include "RegistryStore.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -180,24 +181,6 @@ private:
         return {};
     }
 
-    static void appendUtf8(std::string& out, unsigned long c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-
     static std::string decodeEntities(std::string_view text) {
         std::string out;
         out.reserve(text.size());
@@ -221,7 +204,7 @@ private:
                     (c >= 0xD800 && c <= 0xDFFF)) {
                     out += text.substr(i, end - i + 1);
                 } else {
-                    appendUtf8(out, c);
+                    appendUtf8(out, static_cast<char32_t>(c));
                 }
             } else {
                 out += text.substr(i, end - i + 1);

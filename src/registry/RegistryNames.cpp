@@ -1,62 +1,12 @@
 #include "RegistryNames.h"
 
 #include "UnicodeUpper.h"
+#include "Utf8.h"
 
 #include <algorithm>
 
 namespace tavisk::registry {
 namespace {
-
-/// Decodes one well-formed UTF-8 sequence at text[pos], advancing pos; false
-/// for malformed, overlong, surrogate or out-of-range sequences.
-bool decodeOne(std::string_view text, std::size_t& pos, char32_t& c) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    int extra = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-        c = lead;
-        ++pos;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1, c = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, c = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, c = lead & 0x07, min = 0x10000;
-    } else {
-        return false;
-    }
-    if (pos + extra >= text.size()) {
-        return false;
-    }
-    for (int i = 1; i <= extra; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0) != 0x80) {
-            return false;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    pos += extra + 1;
-    return c >= min && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-}
-
-void encodeOne(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 /// Checks one path component or value name and gives its fold.
 LONG checkName(std::string_view name, std::size_t maxLength, std::string& fold) {
@@ -93,10 +43,12 @@ std::optional<std::string> foldName(std::string_view name) {
             continue;
         }
         char32_t c = 0;
-        if (!decodeOne(name, pos, c)) {
+        const std::size_t length = decodeUtf8(name, pos, c);
+        if (length == 0) {
             return std::nullopt;
         }
-        encodeOne(simpleUpper(c), fold);
+        appendUtf8(fold, simpleUpper(c));
+        pos += length;
     }
     return fold;
 }

@@ -1,71 +1,20 @@
 #include "RegText.h"
 
+#include "Utf8.h"
+
 #include <array>
 #include <cstdio>
 
 namespace tavisk::regtool {
 namespace {
 
+using registry::appendUtf8;
+using registry::decodeUtf8;
+
 constexpr char32_t EscapeBase = 0xDC00;
 
 bool isSurrogate(char32_t c) {
     return c >= 0xD800 && c <= 0xDFFF;
-}
-
-/// Length of the valid UTF-8 sequence at bytes[i] and its code point, or 0.
-std::size_t utf8Sequence(std::string_view bytes, std::size_t i, char32_t& out) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    std::size_t length = 0;
-    char32_t c = 0;
-    if (lead < 0x80) {
-        out = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        c = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > bytes.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    if (overlong || isSurrogate(c) || c > 0x10FFFF) {
-        return 0;
-    }
-    out = c;
-    return length;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 /// Code points of the bytes 0x80..0x9F in Windows-1252.
@@ -94,7 +43,7 @@ std::u32string decodeStoreText(std::string_view bytes) {
     text.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         char32_t c = 0;
-        const std::size_t length = utf8Sequence(bytes, i, c);
+        const std::size_t length = decodeUtf8(bytes, i, c);
         if (length == 0) {
             text += EscapeBase + static_cast<unsigned char>(bytes[i]);
             ++i;
