@@ -1,6 +1,7 @@
 #include "modFunctions.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -73,6 +74,19 @@ void UnloadAllForms() {
     // Closing the last visible window ends the program; the end is asked for
     // here as well, for the case where no window was visible.
     QCoreApplication::quit();
+}
+
+QFont NamedFont(const QString& family, double points, bool bold) {
+    QFont font;
+    if (QFontDatabase::hasFamily(family)) {
+        font.setFamily(family);
+    } else {
+        font.setFamilies({QStringLiteral("sans-serif")});
+        font.setStyleHint(QFont::SansSerif);
+    }
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
 }
 
 void SetHourglass() {

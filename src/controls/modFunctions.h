@@ -1,5 +1,6 @@
 #pragma once
 // Routines every window of the program shares.
+#include <QFont>
 #include <Qt>
 
 class QWidget;
@@ -18,6 +19,10 @@ void SelectTextOnFocus(QWidget* form, QLineEdit* box, Qt::FocusReason reason);
 
 /// Closes every top-level window of the program; the program ends with the last.
 void UnloadAllForms();
+
+/// The named font at this size and weight, or the default sans-serif face
+/// where that font is not installed.
+QFont NamedFont(const QString& family, double points, bool bold);
 
 /// The screen-wide mouse pointer: the hourglass while work runs, then back.
 void SetHourglass();

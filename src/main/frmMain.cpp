@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -90,27 +89,12 @@ protected:
     }
 };
 
-/// A named font, or the default sans-serif face at its size and weight where
-/// it is not installed.
-QFont NamedFont(const QString& family, double points, bool bold) {
-    QFont font;
-    if (QFontDatabase::hasFamily(family)) {
-        font.setFamily(family);
-    } else {
-        font.setFamilies({QStringLiteral("sans-serif")});
-        font.setStyleHint(QFont::SansSerif);
-    }
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 QFont HeadingFont() {
-    return NamedFont(QStringLiteral("MS Sans Serif"), 13.5, true);
+    return modFunctions::NamedFont(QStringLiteral("MS Sans Serif"), 13.5, true);
 }
 
 QFont LabelFont() {
-    return NamedFont(QStringLiteral("MS Sans Serif"), 8, false);
+    return modFunctions::NamedFont(QStringLiteral("MS Sans Serif"), 8, false);
 }
 
 QHash<QString, QIcon> LoadImageList() {

@@ -1,6 +1,6 @@
 #include "modProduct.h"
 
-#include <QFontDatabase>
+#include "modFunctions.h"
 
 // The build passes the project's version in; it is written nowhere else.
 #if !defined(TAVISK_VERSION_MAJOR) || !defined(TAVISK_VERSION_MINOR) ||                            \
@@ -42,17 +42,7 @@ QIcon ProductPicture(const QString& name) {
 }
 
 QFont VerdanaFont(double points, bool bold) {
-    QFont font;
-    const QString verdana = QStringLiteral("Verdana");
-    if (QFontDatabase::hasFamily(verdana)) {
-        font.setFamily(verdana);
-    } else {
-        font.setFamilies({QStringLiteral("sans-serif")});
-        font.setStyleHint(QFont::SansSerif);
-    }
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
+    return modFunctions::NamedFont(QStringLiteral("Verdana"), points, bold);
 }
 
 } // namespace modProduct
