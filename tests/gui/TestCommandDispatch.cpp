@@ -84,6 +84,9 @@ private:
     QString ToolbarKey(const QString& command) const;
     /// Runs a command through a door and reports what it did.
     Outcome Run(const QString& command, Door door);
+    /// Runs the current data row with Alpha, or its file type, selected; a
+    /// question is answered No and every dialog cancelled, so nothing is written.
+    void RunRowWithSelection(const QString& fileType);
     void ClickMenuItem(QAction* item);
     void ClickToolbarButton(const QString& key);
 
@@ -354,6 +357,23 @@ void TestCommandDispatch::nothingSelected() {
     QCOMPARE(outcome.writes, 0); // every dialog was cancelled
 }
 
+void TestCommandDispatch::RunRowWithSelection(const QString& fileType) {
+    QFETCH(QString, command);
+    QFETCH(Door, door);
+    QFETCH(QString, dialog);
+    QFETCH(int, questions);
+    QFETCH(int, loads);
+    Select(QStringLiteral("Alpha"), fileType);
+    if (questions > 0) {
+        MessageBox::setNextAnswer(MessageBox::Answer::No);
+    }
+    const Outcome outcome = Run(command, door);
+    QCOMPARE(outcome.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
+    QCOMPARE(outcome.questions, questions);
+    QCOMPARE(outcome.loads, loads);
+    QCOMPARE(outcome.writes, 0);
+}
+
 void TestCommandDispatch::applicationSelected_data() {
     Columns();
     for (Door door : {Door::Menu, Door::Shortcut, Door::Toolbar}) {
@@ -370,20 +390,7 @@ void TestCommandDispatch::applicationSelected_data() {
 }
 
 void TestCommandDispatch::applicationSelected() {
-    QFETCH(QString, command);
-    QFETCH(Door, door);
-    QFETCH(QString, dialog);
-    QFETCH(int, questions);
-    QFETCH(int, loads);
-    Select(QStringLiteral("Alpha"));
-    if (questions > 0) {
-        MessageBox::setNextAnswer(MessageBox::Answer::No);
-    }
-    const Outcome outcome = Run(command, door);
-    QCOMPARE(outcome.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
-    QCOMPARE(outcome.questions, questions);
-    QCOMPARE(outcome.loads, loads);
-    QCOMPARE(outcome.writes, 0);
+    RunRowWithSelection(QString());
 }
 
 void TestCommandDispatch::associationSelected_data() {
@@ -399,20 +406,7 @@ void TestCommandDispatch::associationSelected_data() {
 }
 
 void TestCommandDispatch::associationSelected() {
-    QFETCH(QString, command);
-    QFETCH(Door, door);
-    QFETCH(QString, dialog);
-    QFETCH(int, questions);
-    QFETCH(int, loads);
-    Select(QStringLiteral("Alpha"), QStringLiteral("logfile"));
-    if (questions > 0) {
-        MessageBox::setNextAnswer(MessageBox::Answer::No);
-    }
-    const Outcome outcome = Run(command, door);
-    QCOMPARE(outcome.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
-    QCOMPARE(outcome.questions, questions);
-    QCOMPARE(outcome.loads, loads);
-    QCOMPARE(outcome.writes, 0);
+    RunRowWithSelection(QStringLiteral("logfile"));
 }
 
 void TestCommandDispatch::commandsActOnTheNodeSelectedWhenTheyRun() {
