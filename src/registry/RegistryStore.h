@@ -41,6 +41,15 @@ OpenResult openDefaultStore();
 /// Does nothing inside a transaction's body or a change listener.
 void closeStore();
 
+/// Closes the process's store when it goes out of scope, whatever way the
+/// scope is left.
+struct StoreSession final {
+    StoreSession() = default;
+    StoreSession(const StoreSession&) = delete;
+    StoreSession& operator=(const StoreSession&) = delete;
+    ~StoreSession() { closeStore(); }
+};
+
 /// True when the open store can only be read.
 bool storeIsReadOnly();
 

@@ -758,14 +758,6 @@ int runCommand(const Command& command, const std::vector<std::string>& rest, std
     return command.run(context);
 }
 
-/// Closes the store whatever way a command ends.
-struct StoreSession final {
-    StoreSession() = default;
-    StoreSession(const StoreSession&) = delete;
-    StoreSession& operator=(const StoreSession&) = delete;
-    ~StoreSession() { registry::closeStore(); }
-};
-
 } // namespace
 
 int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -784,7 +776,7 @@ int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std
     if (command == list.end()) {
         return usageError(err, "", "unknown command '" + name + "'");
     }
-    const StoreSession session;
+    const registry::StoreSession session;
     try {
         return runCommand(*command, {arguments.begin() + 1, arguments.end()}, out, err);
     } catch (const UsageError& error) {

@@ -112,14 +112,6 @@ int runCommand(const std::string& command, std::ostream& out, std::ostream& err)
     return runList(out);
 }
 
-/// Closes the store whatever way a command ends.
-struct StoreSession final {
-    StoreSession() = default;
-    StoreSession(const StoreSession&) = delete;
-    StoreSession& operator=(const StoreSession&) = delete;
-    ~StoreSession() { registry::closeStore(); }
-};
-
 } // namespace
 
 int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -140,7 +132,7 @@ int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, s
     }
     if (arguments.size() > 1)
         return usageError(err, command + ": unexpected argument '" + arguments[1] + "'");
-    const StoreSession session;
+    const registry::StoreSession session;
     try {
         return runCommand(command, out, err);
     } catch (const std::exception& error) {
