@@ -10,6 +10,7 @@
 #endif
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdlib>
 #include <memory>
@@ -21,12 +22,23 @@ bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
     form = std::make_unique<frmMain>();
 #ifndef _WIN32
     // No shell reads the verbs here: the bridge puts them into the file managers' menus.
+    // The menus follow each operation once it has returned to the event loop,
+    // however many keys it wrote; a start-up sync repairs what a crash between
+    // a write and its reconcile left behind.
     frmMain* window = form.get();
-    tavisk::desktop::installBridge([window](const std::string& problem) {
-        window->controls().StatusBar1->showMessage(QString::fromStdString(problem), 15000);
-    });
-#endif
+    tavisk::desktop::installBridge(
+        [window](const std::string& problem) {
+            window->controls().StatusBar1->showMessage(QString::fromStdString(problem), 15000);
+        },
+        [] { QTimer::singleShot(0, [] { tavisk::desktop::flushBridge(); }); });
+    if (!form->Form_Load()) {
+        return false;
+    }
+    QTimer::singleShot(0, [] { tavisk::desktop::syncBridge(); });
+    return true;
+#else
     return form->Form_Load();
+#endif
 }
 
 } // namespace

@@ -72,4 +72,14 @@ std::vector<std::string> changedExtensions(const std::vector<std::string>& chang
     return extensions;
 }
 
+bool mayChangeEntries(const std::string& fullName) {
+    const auto path = classesPath(fullName);
+    if (!path)
+        return false;
+    const auto parts = components(*path);
+    if (parts.size() == 1)
+        return parts[0].size() > 1 && parts[0][0] == '.';
+    return parts.size() >= 3 && !parts[0].empty() && sameName(parts[1], "Shell");
+}
+
 } // namespace tavisk::desktop

@@ -24,4 +24,8 @@ std::vector<VerbChange> verbChanges(const std::vector<std::string>& changedKeys)
 /// now name another MIME type or class.
 std::vector<std::string> changedExtensions(const std::vector<std::string>& changedKeys);
 
+/// True for a key whose change can alter an entry: a verb key or one below
+/// it, or an extension key.
+bool mayChangeEntries(const std::string& fullName);
+
 } // namespace tavisk::desktop

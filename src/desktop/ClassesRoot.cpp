@@ -94,6 +94,27 @@ std::vector<ShellVerb> verbsOfType(const std::string& type) {
     return verbs;
 }
 
+std::vector<ShellVerb> verbsOfCaptions(const std::set<std::string>& foldedCaptions) {
+    std::vector<ShellVerb> verbs;
+    if (foldedCaptions.empty())
+        return verbs;
+    for (const auto& type : classNames()) {
+        OpenKey shell(HKEY_CLASSES_ROOT, type + "\\Shell");
+        if (!shell)
+            continue;
+        for (const auto& caption : shell.subkeys()) {
+            if (!foldedCaptions.count(foldCase(caption)))
+                continue;
+            OpenKey command(HKEY_CLASSES_ROOT, type + "\\Shell\\" + caption + "\\Command");
+            if (!command)
+                continue;
+            if (auto text = command.string(""))
+                verbs.push_back({type, caption, *text});
+        }
+    }
+    return verbs;
+}
+
 std::vector<ShellVerb> allVerbs() {
     std::vector<ShellVerb> verbs;
     for (const auto& type : classNames()) {

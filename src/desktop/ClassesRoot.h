@@ -4,6 +4,7 @@
 // type means as MIME types and file-name extensions.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ std::vector<std::string> classNames();
 
 /// The verbs of one type, in the registry's order.
 std::vector<ShellVerb> verbsOfType(const std::string& type);
+
+/// The verbs of every type whose caption, folded (foldCase), is one of these.
+std::vector<ShellVerb> verbsOfCaptions(const std::set<std::string>& foldedCaptions);
 
 /// Every verb under HKEY_CLASSES_ROOT.
 std::vector<ShellVerb> allVerbs();

@@ -13,6 +13,7 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <unordered_set>
 
 namespace tavisk::desktop {
 namespace {
@@ -49,8 +50,8 @@ struct Scope {
     bool contains(const std::string& name) const {
         if (all)
             return isBridgeName(name);
-        return std::any_of(prefixes.begin(), prefixes.end(),
-                           [&](const std::string& prefix) { return isBridgeName(name, prefix); });
+        const std::string prefix = captionPrefixOf(name);
+        return !prefix.empty() && prefixes.count(prefix) != 0;
     }
 };
 
@@ -60,7 +61,8 @@ struct Existing {
     std::string text;
 };
 
-Existing inspect(const std::string& path, const std::string& group) {
+Existing inspect(const std::string& path, const std::string& group,
+                 const std::string* expected = nullptr) {
     switch (pathKind(path)) {
     case PathKind::Missing:
         return {};
@@ -70,7 +72,8 @@ Existing inspect(const std::string& path, const std::string& group) {
         break;
     }
     std::string text = readFile(path).value_or("");
-    if (KeyFile::parse(text).value(group, VerbKey))
+    // What the bridge would write carries its marker: the same bytes are its own.
+    if ((expected && text == *expected) || KeyFile::parse(text).value(group, VerbKey))
         return {Existing::Ours, std::move(text)};
     return {Existing::Foreign, ""};
 }
@@ -84,21 +87,49 @@ bool endsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+/// The files of one reconcile, replaced together at its end.
+struct Writes {
+    FileBatch batch;
+    std::map<std::string, FileManager> managers; ///< staged path to its file manager
+
+    void stage(FileManager manager, const std::string& path, const std::string& content,
+               mode_t mode) {
+        batch.stage(path, content, mode);
+        managers[path] = manager;
+    }
+
+    /// Puts the files in place; the names reported written for a file that
+    /// could not be (the file, or "file#id") become a problem instead.
+    void commit(Outcome& outcome) {
+        batch.commit([&](const std::string& path, const std::string& message) {
+            auto& written = outcome.written;
+            written.erase(std::remove_if(written.begin(), written.end(),
+                                         [&](const std::string& name) {
+                                             return name == path || name.rfind(path + "#", 0) == 0;
+                                         }),
+                          written.end());
+            outcome.problems.push_back({managers[path], path, message});
+        });
+    }
+};
+
 /// Writes, keeps or refuses one entry's file; true when the bridge's file is there afterwards.
-bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Outcome& outcome) {
+bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& writes,
+               Outcome& outcome) {
     const std::string path = joinPath(format.dir, entry.id + format.extension);
     try {
         const std::string content = format.render(entry);
-        const Existing existing = inspect(path, format.group);
+        const Existing existing = inspect(path, format.group, &content);
         if (existing.kind == Existing::Foreign) {
             outcome.problems.push_back(
                 {format.manager, path, "a file Tavisk did not write has this name; left alone"});
             return false;
         }
+        const mode_t wanted = withUmask(format.mode);
         if (existing.kind == Existing::Ours && existing.text == content &&
-            fileMode(path, 0) == format.mode)
+            fileMode(path, 0) == wanted)
             return true;
-        writeFileAtomically(path, content, format.mode);
+        writes.stage(format.manager, path, content, wanted);
         outcome.written.push_back(path);
         return true;
     } catch (const std::exception& error) {
@@ -130,14 +161,14 @@ void removeStaleFiles(const KeyFileFormat& format, const std::set<std::string>& 
 /// Brings one folder in step; returns the ids whose files are the bridge's afterwards.
 std::set<std::string> reconcileKeyFiles(const KeyFileFormat& format,
                                         const std::vector<DesktopEntry>& entries,
-                                        const Scope& scope, Outcome& outcome) {
+                                        const Scope& scope, Writes& writes, Outcome& outcome) {
     std::set<std::string> wanted;
     std::set<std::string> present;
     for (const auto& entry : entries) {
         if (entry.mimeTypes.empty())
             continue;
         wanted.insert(entry.id);
-        if (placeFile(format, entry, outcome))
+        if (placeFile(format, entry, writes, outcome))
             present.insert(entry.id);
     }
     try {
@@ -191,7 +222,7 @@ bool holdsAction(const ThunarActionsFile& file, const std::string& id, const std
 }
 
 void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                     const Scope& scope, Outcome& outcome) {
+                     const Scope& scope, Writes& writes, Outcome& outcome) {
     const std::string path = dirs.thunarActionsFile();
     try {
         const auto wanted = thunarWanted(entries, path, outcome);
@@ -210,7 +241,7 @@ void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entri
         const std::string text = base.merged(remove, wanted);
         if ((userText && text == *userText) || (!userText && wanted.empty()))
             return;
-        writeFileAtomically(path, text, fileMode(path, 0644));
+        writes.stage(FileManager::Thunar, path, text, fileMode(path, withUmask(0644)));
         for (const auto& [id, xml] : wanted)
             if (!holdsAction(base, id, xml))
                 outcome.written.push_back(path + "#" + id);
@@ -221,7 +252,8 @@ void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entri
 }
 
 void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                       const std::set<std::string>& offered, const Scope& scope, Outcome& outcome) {
+                       const std::set<std::string>& offered, const Scope& scope, Writes& writes,
+                       Outcome& outcome) {
     const std::string path = dirs.mimeAppsFile();
     try {
         MimeWanted wanted;
@@ -239,7 +271,7 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
         const std::string text = updateMimeApps(dirs, oldText, wanted, replaceable);
         if (text == oldText)
             return;
-        writeFileAtomically(path, text, fileMode(path, 0644));
+        writes.stage(FileManager::OpenWith, path, text, fileMode(path, withUmask(0644)));
         outcome.written.push_back(path);
     } catch (const std::exception& error) {
         outcome.problems.push_back({FileManager::OpenWith, path, error.what()});
@@ -250,137 +282,44 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
                   const Scope& scope) {
     FileLock lock(dirs.lockFile());
     Outcome outcome;
+    Writes writes;
     std::set<std::string> offered;
     for (const auto& format : keyFileFormats(dirs)) {
-        auto present = reconcileKeyFiles(format, entries, scope, outcome);
+        auto present = reconcileKeyFiles(format, entries, scope, writes, outcome);
         if (format.manager == FileManager::OpenWith)
             offered = std::move(present);
     }
-    reconcileThunar(dirs, entries, scope, outcome);
-    reconcileMimeApps(dirs, entries, offered, scope, outcome);
+    reconcileThunar(dirs, entries, scope, writes, outcome);
+    reconcileMimeApps(dirs, entries, offered, scope, writes, outcome);
+    writes.commit(outcome);
     return outcome;
 }
 
-/// What the bridge's own files say about a caption: its spelling and the
-/// registry types its entries came from.
-struct Record {
-    std::string caption;
-    std::vector<std::string> types;
-};
-
-std::vector<Record> readRecords(const XdgDirs& dirs) {
-    std::vector<Record> records;
-    for (const auto& format : keyFileFormats(dirs)) {
-        std::vector<std::string> names;
-        try {
-            names = listDir(format.dir);
-        } catch (const FileError&) {
-            continue;
-        }
-        for (const auto& name : names) {
-            if (!isBridgeName(name) || !endsWith(name, format.extension))
+/// The captions (folded) whose entries the changes may alter: those of the
+/// changed verbs, and those of every verb on a type that a changed extension
+/// named before (previous) or names now.
+std::set<std::string> changedCaptions(const std::vector<std::string>& changedKeys,
+                                      const TypeMap* previous, const TypeMap& now) {
+    std::set<std::string> captions;
+    for (const auto& change : verbChanges(changedKeys))
+        if (change.caption)
+            captions.insert(foldCase(*change.caption));
+    std::set<std::string> types;
+    for (const auto& extension : changedExtensions(changedKeys)) {
+        types.insert(extension);
+        for (const TypeMap* map : {previous, &now}) {
+            if (!map)
                 continue;
-            try {
-                const Existing file = inspect(joinPath(format.dir, name), format.group);
-                if (file.kind != Existing::Ours)
-                    continue;
-                const KeyFile keys = KeyFile::parse(file.text);
-                records.push_back({keys.value(format.group, VerbKey).value_or(""),
-                                   keys.list(format.group, TypesKey)});
-            } catch (const std::exception&) {
-            }
+            const auto [mimeType, className] = map->namesOf(extension);
+            for (const auto& name : {mimeType, className})
+                if (!name.empty())
+                    types.insert(name);
         }
     }
-    return records;
-}
-
-bool listsType(const Record& record, const std::string& type) {
-    return std::any_of(record.types.begin(), record.types.end(),
-                       [&](const std::string& t) { return sameName(t, type); });
-}
-
-/// Caption (folded) to the types whose verbs of that caption must be read again.
-using Candidates = std::map<std::string, std::set<std::string>>;
-
-Candidates candidatesOf(const std::vector<VerbChange>& changes,
-                        const std::vector<Record>& records) {
-    Candidates candidates;
-    for (const auto& change : changes) {
-        if (change.caption) {
-            candidates[foldCase(*change.caption)].insert(change.type);
-            continue;
-        }
-        if (!change.type.empty())
-            for (const auto& verb : verbsOfType(change.type))
-                candidates[foldCase(verb.caption)].insert(change.type);
-        for (const auto& record : records)
-            if (change.type.empty() || listsType(record, change.type))
-                candidates[foldCase(record.caption)].insert(change.type);
-    }
-    for (const auto& record : records) {
-        auto found = candidates.find(foldCase(record.caption));
-        if (found != candidates.end())
-            found->second.insert(record.types.begin(), record.types.end());
-    }
-    return candidates;
-}
-
-std::vector<ShellVerb> verbsOfCandidates(const Candidates& candidates) {
-    std::map<std::string, std::vector<ShellVerb>> byType;
-    std::vector<ShellVerb> verbs;
-    for (const auto& [caption, types] : candidates) {
-        std::set<std::string> seen;
-        for (const auto& type : types) {
-            if (type.empty() || !seen.insert(foldCase(type)).second)
-                continue;
-            auto [it, added] = byType.try_emplace(foldCase(type));
-            if (added)
-                it->second = verbsOfType(type);
-            for (const auto& verb : it->second)
-                if (foldCase(verb.caption) == caption)
-                    verbs.push_back(verb);
-        }
-    }
-    return verbs;
-}
-
-/// The type map of the last read, kept between changes: reading it takes a pass
-/// over every extension key. Changes made in this process that may alter it
-/// drop it; another process's changes to extension keys reach it with the next
-/// full read (sync, list).
-std::optional<TypeMap>& cachedTypeMap() {
-    static std::optional<TypeMap> map;
-    return map;
-}
-
-const TypeMap& freshTypeMap() {
-    cachedTypeMap() = TypeMap::read();
-    return *cachedTypeMap();
-}
-
-/// An extension that names another MIME type or class changes the entries of
-/// the verbs on what it named before and on what it names now.
-void addMappingChanges(const std::vector<std::string>& extensions,
-                       std::vector<VerbChange>& changes) {
-    const bool typeAddedOrDeleted = std::any_of(changes.begin(), changes.end(),
-                                                [](const VerbChange& c) { return c.type.empty(); });
-    if (extensions.empty() && !typeAddedOrDeleted)
-        return;
-    auto addNames = [&](const std::pair<std::string, std::string>& names) {
-        for (const auto& name : {names.first, names.second})
-            if (!name.empty())
-                changes.push_back({name, std::nullopt});
-    };
-    for (const auto& extension : extensions)
-        if (cachedTypeMap())
-            addNames(cachedTypeMap()->namesOf(extension));
-    const TypeMap& now = freshTypeMap();
-    for (const auto& extension : extensions)
-        addNames(now.namesOf(extension));
-}
-
-const TypeMap& typeMap() {
-    return cachedTypeMap() ? *cachedTypeMap() : freshTypeMap();
+    for (const auto& type : types)
+        for (const auto& verb : verbsOfType(type))
+            captions.insert(foldCase(verb.caption));
+    return captions;
 }
 
 std::vector<std::string> presentFiles(const XdgDirs& dirs, const DesktopEntry& entry,
@@ -431,7 +370,7 @@ DesktopBridge::DesktopBridge() : m_dirs(XdgDirs::fromEnvironment()) {}
 DesktopBridge::DesktopBridge(XdgDirs dirs) : m_dirs(std::move(dirs)) {}
 
 Outcome DesktopBridge::sync() {
-    const EntrySet set = buildEntries(allVerbs(), freshTypeMap());
+    const EntrySet set = buildEntries(allVerbs(), TypeMap::read());
     return reconcile(m_dirs, set.entries, Scope{true, {}});
 }
 
@@ -439,23 +378,25 @@ Outcome DesktopBridge::clean() {
     return reconcile(m_dirs, {}, Scope{true, {}});
 }
 
-Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys) {
-    auto changes = verbChanges(changedKeys);
-    addMappingChanges(changedExtensions(changedKeys), changes);
-    if (changes.empty())
-        return {};
-    const Candidates candidates = candidatesOf(changes, readRecords(m_dirs));
-    if (candidates.empty())
+Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys,
+                              const TypeMap* previous) {
+    return update(changedKeys, previous, TypeMap::read());
+}
+
+Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys, const TypeMap* previous,
+                              const TypeMap& now) {
+    const std::set<std::string> captions = changedCaptions(changedKeys, previous, now);
+    if (captions.empty())
         return {};
     Scope scope;
-    for (const auto& [caption, types] : candidates)
+    for (const auto& caption : captions)
         scope.prefixes.insert(captionPrefix(caption));
-    const EntrySet set = buildEntries(verbsOfCandidates(candidates), typeMap());
+    const EntrySet set = buildEntries(verbsOfCaptions(captions), now);
     return reconcile(m_dirs, set.entries, scope);
 }
 
 Listing DesktopBridge::list() {
-    EntrySet set = buildEntries(allVerbs(), freshTypeMap());
+    EntrySet set = buildEntries(allVerbs(), TypeMap::read());
     std::optional<ThunarActionsFile> thunar;
     try {
         if (auto text = readFile(m_dirs.thunarActionsFile()))
@@ -471,21 +412,98 @@ Listing DesktopBridge::list() {
     return listing;
 }
 
-void installBridge(ProblemReporter report) {
+namespace {
+
+/// The installed bridge: the changes committed since its last reconcile, and
+/// the type map that reconcile saw (what changed extensions named before).
+struct Follower {
+    ProblemReporter report;
+    std::function<void()> schedule;
+    std::vector<std::string> pending;
+    std::unordered_set<std::string> seen;
+    std::optional<TypeMap> typeMap;
+    std::size_t reconciles = 0;
+};
+
+std::optional<Follower>& follower() {
+    static std::optional<Follower> installed;
+    return installed;
+}
+
+void collect(const std::vector<std::string>& changedKeys) {
+    auto& bridge = follower();
+    if (!bridge)
+        return;
+    const bool first = bridge->pending.empty();
+    for (const auto& key : changedKeys)
+        if (mayChangeEntries(key) && bridge->seen.insert(key).second)
+            bridge->pending.push_back(key);
+    if (first && !bridge->pending.empty() && bridge->schedule)
+        bridge->schedule();
+}
+
+} // namespace
+
+void installBridge(ProblemReporter report, std::function<void()> schedule) {
     if (!report)
         report = [](const std::string& message) { std::cerr << message << '\n'; };
-    registry::setChangeListener([report](const std::vector<std::string>& changedKeys) {
-        try {
-            for (const auto& problem : DesktopBridge().update(changedKeys).problems)
-                report(describe(problem));
-        } catch (const std::exception& error) {
-            report(std::string("file manager menus: ") + error.what());
-        }
-    });
+    auto& bridge = follower();
+    bridge.emplace();
+    bridge->report = std::move(report);
+    bridge->schedule = std::move(schedule);
+    registry::setChangeListener(collect);
+}
+
+Outcome syncBridge() {
+    Outcome outcome;
+    try {
+        TypeMap now = TypeMap::read();
+        outcome = reconcile(XdgDirs::fromEnvironment(), buildEntries(allVerbs(), now).entries,
+                            Scope{true, {}});
+        if (auto& bridge = follower())
+            bridge->typeMap = std::move(now);
+    } catch (const std::exception& error) {
+        outcome.problems.push_back({FileManager::OpenWith, "", error.what()});
+    }
+    if (auto& bridge = follower())
+        for (const auto& problem : outcome.problems)
+            bridge->report(describe(problem));
+    return outcome;
+}
+
+Outcome flushBridge() {
+    auto& bridge = follower();
+    if (!bridge || bridge->pending.empty())
+        return {};
+    const std::vector<std::string> changedKeys = std::move(bridge->pending);
+    bridge->pending.clear();
+    bridge->seen.clear();
+    Outcome outcome;
+    try {
+        TypeMap now = TypeMap::read();
+        const TypeMap* previous = bridge->typeMap ? &*bridge->typeMap : nullptr;
+        outcome = DesktopBridge().update(changedKeys, previous, now);
+        bridge->typeMap = std::move(now);
+        ++bridge->reconciles;
+    } catch (const std::exception& error) {
+        outcome.problems.push_back({FileManager::OpenWith, "", error.what()});
+    }
+    for (const auto& problem : outcome.problems)
+        bridge->report(describe(problem));
+    return outcome;
+}
+
+bool bridgeHasPendingChanges() {
+    return follower() && !follower()->pending.empty();
+}
+
+std::size_t bridgeReconciles() {
+    return follower() ? follower()->reconciles : 0;
 }
 
 void uninstallBridge() {
     registry::setChangeListener({});
+    follower().reset();
 }
 
 } // namespace tavisk::desktop

@@ -63,8 +63,12 @@ public:
     /// Removes everything the bridge wrote.
     Outcome clean();
     /// Brings in step only the captions that the changed keys (full names, as
-    /// the registry's change listener reports them) touch.
-    Outcome update(const std::vector<std::string>& changedKeys);
+    /// the registry's change listener reports them) touch: each changed verb's
+    /// caption, and the captions of the verbs on every type that a changed
+    /// extension key names now or named in previous.
+    Outcome update(const std::vector<std::string>& changedKeys, const TypeMap* previous = nullptr);
+    Outcome update(const std::vector<std::string>& changedKeys, const TypeMap* previous,
+                   const TypeMap& now);
     /// The entries the registry gives, with the files present for each.
     Listing list();
 
@@ -76,13 +80,32 @@ private:
 
 using ProblemReporter = std::function<void(const std::string& message)>;
 
-/// Makes this process bring the file managers' files in step after each of its
-/// committed registry changes under a Shell key of HKEY_CLASSES_ROOT. Problems
-/// go to report (standard error when none is given); they never reach the
-/// registry write.
-void installBridge(ProblemReporter report = {});
+/// Makes this process bring the file managers' files in step with its own
+/// committed registry changes, once per user action: the changes are
+/// collected, and flushBridge() reconciles them all at once. schedule, when
+/// given, is called when the first change after a reconcile arrives (the
+/// program posts flushBridge() to its event loop there, so that it runs when
+/// the operation has returned); without it the caller flushes when its action
+/// ends. Problems go to report (standard error when none is given); they never
+/// reach the registry write.
+void installBridge(ProblemReporter report = {}, std::function<void()> schedule = {});
 
-/// Stops it again.
+/// Reconciles the changes collected since the last flush, in one pass, and
+/// reports its problems. Nothing to do when nothing changed.
+Outcome flushBridge();
+
+/// A full sync, as the program runs it when it starts (to repair what a crash
+/// between a write and its reconcile left behind); its problems go to the
+/// installed bridge's report. The installed bridge keeps the type map it read.
+Outcome syncBridge();
+
+/// True when changes wait for flushBridge().
+bool bridgeHasPendingChanges();
+
+/// How many reconciles the installed bridge has run.
+std::size_t bridgeReconciles();
+
+/// Stops it again; changes not yet flushed are dropped.
 void uninstallBridge();
 
 } // namespace tavisk::desktop

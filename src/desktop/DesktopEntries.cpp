@@ -74,6 +74,16 @@ std::string captionPrefix(const std::string& caption) {
     return NamePrefix + hash8(foldCase(caption));
 }
 
+std::string captionPrefixOf(const std::string& name) {
+    const std::size_t length = std::char_traits<char>::length(NamePrefix) + 8;
+    if (name.size() < length || name.rfind(NamePrefix, 0) != 0)
+        return {};
+    const char next = name.size() > length ? name[length] : '\0';
+    if (next != '\0' && next != '-' && next != '_' && next != '.')
+        return {};
+    return name.substr(0, length);
+}
+
 bool isBridgeName(const std::string& name, const std::string& prefix) {
     if (name.rfind(NamePrefix, 0) != 0)
         return false;

@@ -40,6 +40,10 @@ EntrySet buildEntries(const std::vector<ShellVerb>& verbs, const TypeMap& types)
 /// caption's hash.
 std::string captionPrefix(const std::string& caption);
 
+/// The captionPrefix() part of a file name or id of the bridge's; empty for
+/// any other name.
+std::string captionPrefixOf(const std::string& name);
+
 /// True when name (a file name or an id) belongs to the bridge; prefix, when
 /// not empty, must also match it (see captionPrefix).
 bool isBridgeName(const std::string& name, const std::string& prefix = {});

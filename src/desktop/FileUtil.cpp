@@ -9,11 +9,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
+
 namespace tavisk::desktop {
+
+std::string describeError(int error) {
+    if (error == ENOSPC || error == EDQUOT)
+        return "the disk is full; free some space and run \"tavisk-shell sync\"";
+    return std::strerror(error);
+}
+
 namespace {
 
 [[noreturn]] void fail(const std::string& what, const std::string& path, int error) {
-    throw FileError(what + " " + path + ": " + std::strerror(error));
+    throw FileError(what + " " + path + ": " + describeError(error));
 }
 
 /// Closes a descriptor when it goes out of scope.
@@ -65,12 +74,21 @@ PathKind pathKind(const std::string& path) {
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    // Not blocking: a FIFO put where a file belongs must not hang the bridge.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;
+        if (errno == ELOOP)
+            throw FileError("cannot read " + path + ": " + SymlinkRefusal);
         fail("cannot read", path, errno);
     }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        fail("cannot read", path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw FileError("cannot read " + path +
+                        ": it is not a regular file; move it away and try again");
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -100,8 +118,26 @@ void makeDirs(const std::string& dir) {
 }
 
 void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode) {
-    const std::string dir = parentDir(path);
-    makeDirs(dir);
+    FileBatch batch;
+    batch.stage(path, content, mode);
+    batch.commit([](const std::string&, const std::string& message) { throw FileError(message); });
+}
+
+mode_t withUmask(mode_t mode) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mode & ~mask;
+}
+
+FileBatch::~FileBatch() {
+    if (m_syncFd >= 0)
+        ::close(m_syncFd);
+    for (const auto& file : m_files)
+        ::unlink(file.temp.c_str());
+}
+
+void FileBatch::stage(const std::string& path, const std::string& content, mode_t mode) {
+    makeDirs(parentDir(path));
     std::string temp = path + ".tavisk-XXXXXX";
     Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0)
@@ -110,17 +146,49 @@ void writeFileAtomically(const std::string& path, const std::string& content, mo
         writeAll(fd.get(), content, path);
         if (::fchmod(fd.get(), mode) != 0)
             fail("cannot set the mode of", path, errno);
-        if (::fsync(fd.get()) != 0)
+        if (m_files.size() < SyncEachUpTo && ::fsync(fd.get()) != 0)
             fail("cannot write", path, errno);
+        if (m_files.size() + 1 == SyncEachUpTo)
+            m_syncFd = ::dup(fd.get());
         if (::close(fd.release()) != 0)
             fail("cannot write", path, errno);
-        if (::rename(temp.c_str(), path.c_str()) != 0)
-            fail("cannot replace", path, errno);
     } catch (...) {
         ::unlink(temp.c_str());
         throw;
     }
-    syncDir(dir);
+    m_files.push_back({path, std::move(temp)});
+}
+
+void FileBatch::commit(const Failed& failed) {
+    // The first files were synced one by one; a larger batch is made durable
+    // by one sync of the file system, which costs about what one fsync does.
+    if (m_syncFd >= 0) {
+        if (m_files.size() > SyncEachUpTo && ::syncfs(m_syncFd) != 0)
+            ::sync();
+        ::close(m_syncFd);
+        m_syncFd = -1;
+    }
+    std::set<std::string> dirs;
+    auto files = std::move(m_files);
+    m_files.clear();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const auto& file = files[i];
+        if (::rename(file.temp.c_str(), file.path.c_str()) != 0) {
+            const int error = errno;
+            ::unlink(file.temp.c_str());
+            try {
+                failed(file.path, "cannot replace " + file.path + ": " + describeError(error));
+            } catch (...) {
+                for (std::size_t j = i + 1; j < files.size(); ++j)
+                    ::unlink(files[j].temp.c_str());
+                throw;
+            }
+            continue;
+        }
+        dirs.insert(parentDir(file.path));
+    }
+    for (const auto& dir : dirs)
+        syncDir(dir);
 }
 
 mode_t fileMode(const std::string& path, mode_t fallback) {

@@ -1,6 +1,7 @@
 #pragma once
 // Small file operations the bridge needs, each either done whole or not at all.
 // Failures throw FileError with a message that names the file and the cause.
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,46 @@ void makeDirs(const std::string& dir);
 /// same folder, synced, given mode, then renamed over path, so that readers see
 /// either the old file or the new one, never a part.
 void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode);
+
+/// mode less the bits the process's umask takes away, as a file made with open() gets.
+mode_t withUmask(mode_t mode);
+
+/// "the disk is full; ..." for ENOSPC, else the system's text for the error.
+std::string describeError(int error);
+
+/// What the bridge says when a file it reads or replaces is a symbolic link.
+inline constexpr const char* SymlinkRefusal =
+    "it is a symbolic link, and the bridge does not follow links where it writes "
+    "(another user's link could redirect the write); replace the link by the file";
+
+/// Several files replaced as writeFileAtomically does, made durable together:
+/// each is written to its temporary file when staged; commit() syncs them (one
+/// by one for a few, by one sync of the file system for many) and then renames
+/// each over its target. Temporaries not committed are removed.
+class FileBatch final {
+public:
+    using Failed = std::function<void(const std::string& path, const std::string& message)>;
+
+    FileBatch() = default;
+    ~FileBatch();
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+
+    /// Writes the temporary file; throws FileError, leaving nothing behind.
+    void stage(const std::string& path, const std::string& content, mode_t mode);
+    /// Puts every staged file in place; each that cannot be is reported to failed.
+    void commit(const Failed& failed);
+    bool empty() const { return m_files.empty(); }
+
+private:
+    static constexpr std::size_t SyncEachUpTo = 8;
+    struct Staged {
+        std::string path;
+        std::string temp;
+    };
+    std::vector<Staged> m_files;
+    int m_syncFd = -1;
+};
 
 /// The permission bits of an existing file, or fallback.
 mode_t fileMode(const std::string& path, mode_t fallback);

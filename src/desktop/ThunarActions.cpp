@@ -303,11 +303,16 @@ std::string ThunarActionsFile::merged(
     const std::function<bool(const std::string&)>& remove,
     const std::vector<std::pair<std::string, std::string>>& replacements) const {
     std::vector<bool> used(replacements.size(), false);
+    std::multimap<std::string, std::size_t> byId;
+    for (std::size_t i = 0; i < replacements.size(); ++i)
+        byId.emplace(replacements[i].first, i);
     auto replacementOf = [&](const std::string& id) -> const std::string* {
-        for (std::size_t i = 0; i < replacements.size(); ++i)
-            if (!id.empty() && replacements[i].first == id && !used[i]) {
-                used[i] = true;
-                return &replacements[i].second;
+        if (id.empty())
+            return nullptr;
+        for (auto [it, last] = byId.equal_range(id); it != last; ++it)
+            if (!used[it->second]) {
+                used[it->second] = true;
+                return &replacements[it->second].second;
             }
         return nullptr;
     };

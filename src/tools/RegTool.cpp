@@ -760,7 +760,8 @@ int runCommand(const Command& command, const std::vector<std::string>& rest, std
 
 } // namespace
 
-int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+               const CommandEnd& end) {
     if (arguments.empty()) {
         printUsage(err);
         return ExitUsage;
@@ -777,14 +778,15 @@ int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std
         return usageError(err, "", "unknown command '" + name + "'");
     }
     const registry::StoreSession session;
+    int status = ExitFailure;
     try {
-        return runCommand(*command, {arguments.begin() + 1, arguments.end()}, out, err);
+        status = runCommand(*command, {arguments.begin() + 1, arguments.end()}, out, err);
     } catch (const UsageError& error) {
-        return usageError(err, command->name, error.what());
+        status = usageError(err, command->name, error.what());
     } catch (const std::exception& error) {
         err << ProgramName << ": " << error.what() << '\n';
-        return ExitFailure;
     }
+    return end ? end(status) : status;
 }
 
 } // namespace tavisk::regtool

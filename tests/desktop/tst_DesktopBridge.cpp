@@ -238,17 +238,21 @@ TEST_F(DesktopBridgeTest, CommittedChangesAreBridgedAndAGoneVerbTakesItsFiles) {
     installCollectingBridge();
     addVerb("text/plain", "View it", "/usr/bin/view %1");
     addVerb("image/png", "view IT", "/usr/bin/view %1");
+    EXPECT_FALSE(fs::exists(applications())) << "bridged before the action ended";
+    flushBridge();
     const std::string id = onlyId();
     const auto files = filesOf(id);
     EXPECT_EQ(GlibKeyFile(files.at("Open With")).list("Desktop Entry", "MimeType"),
               (std::vector<std::string>{"image/png", "text/plain"}));
 
     deleteVerb("image/png", "view IT");
+    flushBridge();
     EXPECT_EQ(GlibKeyFile(files.at("Open With")).list("Desktop Entry", "MimeType"),
               (std::vector<std::string>{"text/plain"}));
     EXPECT_EQ(readText(ucaXml()).find("*.png"), std::string::npos);
 
     deleteVerb("text/plain", "View it");
+    flushBridge();
     for (const auto& [manager, path] : files)
         EXPECT_FALSE(fs::exists(path)) << manager;
     EXPECT_EQ(readText(ucaXml()).find(id), std::string::npos);
@@ -260,6 +264,7 @@ TEST_F(DesktopBridgeTest, AChangeRewritesOnlyItsOwnCaption) {
     installCollectingBridge();
     addVerb("text/plain", "First", "/usr/bin/one %1");
     addVerb("text/plain", "Second", "/usr/bin/two %1");
+    flushBridge();
     const auto listing = DesktopBridge().list();
     ASSERT_EQ(listing.entries.size(), 2u);
     const auto first =
@@ -273,6 +278,7 @@ TEST_F(DesktopBridgeTest, AChangeRewritesOnlyItsOwnCaption) {
     // A new executable rewrites the Command key's default value only.
     modRegistry::WriteRegValue(modRegistry::HKCR, modStoreLayout::CommandKey("text/plain", "First"),
                                "", 1, std::string("/usr/bin/uno %1"));
+    flushBridge();
     EXPECT_EQ(GlibKeyFile(first.at("Open With")).string("Desktop Entry", "Exec"),
               "/usr/bin/uno %f");
     EXPECT_EQ(inodeOf(second.at("Open With")), inode);
@@ -280,6 +286,7 @@ TEST_F(DesktopBridgeTest, AChangeRewritesOnlyItsOwnCaption) {
     // A rename deletes the verb and writes it again under the new caption.
     deleteVerb("text/plain", "First");
     addVerb("text/plain", "Renamed", "/usr/bin/uno %1");
+    flushBridge();
     EXPECT_FALSE(fs::exists(first.at("Open With")));
     EXPECT_NE(readText(ucaXml()).find("<name>Renamed</name>"), std::string::npos);
     EXPECT_EQ(readText(ucaXml()).find("<name>First</name>"), std::string::npos);
@@ -330,6 +337,7 @@ TEST_F(DesktopBridgeTest, OneFileManagerFailingBlocksNeitherTheOthersNorTheRegis
     installCollectingBridge();
 
     addVerb("text/plain", "View it", "/usr/bin/view %1");
+    flushBridge();
     EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCR,
                                         modStoreLayout::CommandKey("text/plain", "View it"), ""),
               "/usr/bin/view %1");
@@ -378,6 +386,7 @@ TEST_F(DesktopBridgeTest, AnExtensionThatNamesAnotherTypeMovesTheEntries) {
                                std::string("text/x-log"));
     addVerb("txtfile", "Open here", "/usr/bin/open %1");
     addVerb("text/plain", "View it", "/usr/bin/view %1");
+    flushBridge();
     std::map<std::string, std::string> ids;
     for (const auto& listed : DesktopBridge().list().entries)
         ids[listed.entry.caption] = listed.entry.id;
@@ -388,6 +397,7 @@ TEST_F(DesktopBridgeTest, AnExtensionThatNamesAnotherTypeMovesTheEntries) {
     // Only the extension's values change; both entries follow.
     modRegistry::WriteRegValue(modRegistry::HKCR, ".log", "Content Type", 1,
                                std::string("text/plain"));
+    flushBridge();
     EXPECT_EQ(GlibKeyFile(openHere).list("Desktop Entry", "MimeType"),
               std::vector<std::string>{"text/plain"});
     EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG;*.txt;*.TXT</patterns>"),
