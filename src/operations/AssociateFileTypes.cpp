@@ -31,10 +31,18 @@ TreeNode* SelectedApplication(frmMainRoutines& main) {
     return node;
 }
 
-/// For each ticked type, in list order: the verb and the record, then the node.
+/// For each ticked type, in list order, the verb and the record, as one change
+/// of the store; then, when it was kept, a node for each.
 void SaveAssociations(frmMainRoutines& main, TreeNode& application, const QStringList& types) {
+    const bool kept = WriteAsOneChange(main, [&] {
+        for (const QString& type : types) {
+            WriteAssociation(application.text(), type, application.tag());
+        }
+    });
+    if (!kept) {
+        return;
+    }
     for (const QString& type : types) {
-        WriteAssociation(application.text(), type, application.tag());
         main.treApplications().addChild(&application, type, FileTypeImage);
     }
 }

@@ -43,10 +43,14 @@ void RewriteOwnVerbs(frmMainRoutines& main, TreeNode& application, const QString
 }
 
 void ChangeExecutable(frmMainRoutines& main, TreeNode& application, const QString& command) {
-    WriteText(modRegistry::HKLM, modStoreLayout::ApplicationKey(Std(application.text())),
-              modStoreLayout::PathValue, Std(command));
-    application.setTag(command);
-    RewriteOwnVerbs(main, application, command);
+    const bool kept = WriteAsOneChange(main, [&] {
+        WriteText(modRegistry::HKLM, modStoreLayout::ApplicationKey(Std(application.text())),
+                  modStoreLayout::PathValue, Std(command));
+        RewriteOwnVerbs(main, application, command);
+    });
+    if (kept) {
+        application.setTag(command);
+    }
     main.treApplications_MouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
 }
 

@@ -26,11 +26,23 @@ bool VerbVanished(const std::string& caption, const std::string& fileType) {
            !modRegistry::RegKeyExists(HKCR, modStoreLayout::VerbKey(fileType, caption));
 }
 
+/// The program may remove the verb: it carries the marker, or it vanished.
+bool Deletable(const QString& caption, const QString& fileType) {
+    return CarriesMarker(caption, fileType) || VerbVanished(Std(caption), Std(fileType));
+}
+
 /// A question with Yes as the default button; true on Yes.
 bool AskYes(frmMainRoutines& main, const QString& question) {
     return MessageBox::show(&main.Form(), question, MessageBox::Buttons::YesNo,
                             MessageBox::Icon::Exclamation,
                             MessageBox::Answer::Yes) == MessageBox::Answer::Yes;
+}
+
+/// The verb, deepest key first, then the association record.
+void DeleteAssociationKeys(const std::string& caption, const std::string& fileType) {
+    modRegistry::DeleteRegKey(HKCR, modStoreLayout::CommandKey(fileType, caption));
+    modRegistry::DeleteRegKey(HKCR, modStoreLayout::VerbKey(fileType, caption));
+    modRegistry::DeleteRegKey(HKLM, modStoreLayout::AssociationKey(caption, fileType));
 }
 
 void RefuseForeignVerb(frmMainRoutines& main, const QString& fileType) {
@@ -59,7 +71,7 @@ void DeleteAssociation(frmMainRoutines& main, const QString& caption, const QStr
                        bool confirm) {
     const std::string name = Std(caption);
     const std::string type = Std(fileType);
-    if (!CarriesMarker(caption, fileType) && !VerbVanished(name, type)) {
+    if (!Deletable(caption, fileType)) {
         RefuseForeignVerb(main, fileType);
         return;
     }
@@ -69,9 +81,7 @@ void DeleteAssociation(frmMainRoutines& main, const QString& caption, const QStr
                           QStringLiteral("' ?"))) {
         return;
     }
-    modRegistry::DeleteRegKey(HKCR, modStoreLayout::CommandKey(type, name));
-    modRegistry::DeleteRegKey(HKCR, modStoreLayout::VerbKey(type, name));
-    modRegistry::DeleteRegKey(HKLM, modStoreLayout::AssociationKey(name, type));
+    WriteAsOneChange(main, [&] { DeleteAssociationKeys(name, type); });
 }
 
 void DeleteApplication(frmMainRoutines& main, bool confirm) {
@@ -85,13 +95,25 @@ void DeleteApplication(frmMainRoutines& main, bool confirm) {
                           caption + QStringLiteral("' and all its file associations ?"))) {
         return;
     }
-    for (const TreeNode* node : main.treApplications().nodes()) {
-        if (node->imageKey() == FileTypeImage && node->parent() != nullptr &&
-            node->parent()->key() == selected->key()) {
-            DeleteAssociation(main, caption, node->text(), false);
+    // One change of the store; a verb that is not the program's own is
+    // refused, and said so once the store is no longer held.
+    QStringList refused;
+    WriteAsOneChange(main, [&] {
+        for (const TreeNode* node : main.treApplications().nodes()) {
+            if (node->imageKey() == FileTypeImage && node->parent() != nullptr &&
+                node->parent()->key() == selected->key()) {
+                if (Deletable(caption, node->text())) {
+                    DeleteAssociationKeys(Std(caption), Std(node->text()));
+                } else {
+                    refused.append(node->text());
+                }
+            }
         }
+        modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey(Std(caption)));
+    });
+    for (const QString& fileType : refused) {
+        RefuseForeignVerb(main, fileType);
     }
-    modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey(Std(caption)));
 }
 
 } // namespace modOperations

@@ -63,9 +63,10 @@ bool SaveApplication(QString caption, QString path) {
     using namespace modStoreLayout;
     try {
         const std::string key = ApplicationKey(Std(caption));
-        WriteText(modRegistry::HKLM, key, PathValue, CommandFromPath(Std(path)));
-        WriteText(modRegistry::HKLM, key, CreatedValue, DateStamp());
-        return true;
+        return WriteAsOneChange([&] {
+            WriteText(modRegistry::HKLM, key, PathValue, CommandFromPath(Std(path)));
+            WriteText(modRegistry::HKLM, key, CreatedValue, DateStamp());
+        });
     } catch (...) {
         return false;
     }

@@ -9,6 +9,11 @@
 
 #include <QChar>
 
+#include <exception>
+#ifndef _WIN32
+#include "RegistryStore.h"
+#endif
+
 namespace modOperations::support {
 
 std::string Std(const QString& text) {
@@ -28,6 +33,48 @@ void WriteAssociation(const QString& caption, const QString& fileType, const QSt
     WriteText(modRegistry::HKCR, verb, MarkerName, MarkerData);
     WriteText(modRegistry::HKCR, verb, CreatedValue, DateStamp());
     WriteText(modRegistry::HKLM, AssociationKey(Std(caption), type), FileTypeValue, type);
+}
+
+bool WriteAsOneChange(const std::function<void()>& writes, QString* error) {
+#ifdef _WIN32
+    (void)error;
+    writes();
+    return true;
+#else
+    std::exception_ptr thrown;
+    std::string reason;
+    const bool kept = tavisk::registry::runInTransaction(
+        [&] {
+            try {
+                writes();
+                return true;
+            } catch (...) {
+                thrown = std::current_exception();
+                return false;
+            }
+        },
+        &reason);
+    if (thrown) {
+        std::rethrow_exception(thrown);
+    }
+    if (!kept && error != nullptr) {
+        *error = QString::fromStdString(reason);
+    }
+    return kept;
+#endif
+}
+
+bool WriteAsOneChange(frmMainRoutines& main, const std::function<void()>& writes) {
+    QString error;
+    if (WriteAsOneChange(writes, &error)) {
+        return true;
+    }
+    MessageBox::show(&main.Form(),
+                     QStringLiteral("Nothing was changed: the registry store did not keep the "
+                                    "changes.\n\n") +
+                         error,
+                     MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
+    return false;
 }
 
 bool CarriesMarker(const QString& caption, const QString& fileType) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class frmMainRoutines;
@@ -26,6 +27,16 @@ void WriteText(std::uint32_t root, const std::string& key, const std::string& va
 /// default value (the command), its marker, its date; then the record's
 /// "FileType".
 void WriteAssociation(const QString& caption, const QString& fileType, const QString& command);
+
+/// Runs an operation's registry writes as one change of the store: all of them
+/// are kept, made durable once at the end, or none is (a kill half-way leaves
+/// the store as it was). False when the store did not keep them, error saying
+/// why. What writes throws is thrown on, after nothing of it was kept. (On
+/// Windows the writes go to the registry one by one, as they are.)
+bool WriteAsOneChange(const std::function<void()>& writes, QString* error = nullptr);
+
+/// As above, telling the user in a message box when nothing was kept.
+bool WriteAsOneChange(frmMainRoutines& main, const std::function<void()>& writes);
 
 /// The marker test: the verb's Command key carries "AUTHENTIC" = "quorvane",
 /// compared case-sensitively.

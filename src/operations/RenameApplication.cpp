@@ -50,12 +50,14 @@ void Rename(frmMainRoutines& main, TreeNode& application, const QString& newCapt
     const QString path =
         QString::fromStdString(modStoreLayout::PathFromCommand(Std(application.tag())));
     const QStringList types = GetCurrentTypes(main, application);
-    DeleteApplication(main, false);
-    SaveApplication(newCaption, path);
-    const QString command = QString::fromStdString(modStoreLayout::CommandFromPath(Std(path)));
-    for (const QString& type : types) {
-        WriteAssociation(newCaption, type, command);
-    }
+    WriteAsOneChange(main, [&] {
+        DeleteApplication(main, false);
+        SaveApplication(newCaption, path);
+        const QString command = QString::fromStdString(modStoreLayout::CommandFromPath(Std(path)));
+        for (const QString& type : types) {
+            WriteAssociation(newCaption, type, command);
+        }
+    });
     main.RefreshTree();
 }
 
