@@ -55,27 +55,28 @@ struct Scope {
     }
 };
 
-/// A file at an entry's place: absent, the bridge's own (with its text), or someone else's.
+/// A file at an entry's place: absent, the bridge's own (with its text and
+/// mode), or someone else's (also a link or anything but a regular file).
 struct Existing {
     enum Kind { Missing, Ours, Foreign } kind = Missing;
     std::string text;
+    mode_t mode = 0;
 };
 
 Existing inspect(const std::string& path, const std::string& group,
                  const std::string* expected = nullptr) {
-    switch (pathKind(path)) {
-    case PathKind::Missing:
-        return {};
-    case PathKind::Other:
-        return {Existing::Foreign, ""};
-    case PathKind::RegularFile:
-        break;
+    std::optional<RegularFile> file;
+    try {
+        file = readRegularFile(path);
+    } catch (const NotRegularFile&) {
+        return {Existing::Foreign, "", 0};
     }
-    std::string text = readFile(path).value_or("");
+    if (!file)
+        return {};
     // What the bridge would write carries its marker: the same bytes are its own.
-    if ((expected && text == *expected) || KeyFile::parse(text).value(group, VerbKey))
-        return {Existing::Ours, std::move(text)};
-    return {Existing::Foreign, ""};
+    if ((expected && file->text == *expected) || KeyFile::parse(file->text).value(group, VerbKey))
+        return {Existing::Ours, std::move(file->text), file->mode};
+    return {Existing::Foreign, "", 0};
 }
 
 std::string stem(const std::string& name, const std::string& extension) {
@@ -126,8 +127,7 @@ bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& w
             return false;
         }
         const mode_t wanted = withUmask(format.mode);
-        if (existing.kind == Existing::Ours && existing.text == content &&
-            fileMode(path, 0) == wanted)
+        if (existing.kind == Existing::Ours && existing.text == content && existing.mode == wanted)
             return true;
         writes.stage(format.manager, path, content, wanted);
         outcome.written.push_back(path);
@@ -261,11 +261,15 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
             if (offered.count(entry.id))
                 for (const auto& mime : entry.mimeTypes)
                     wanted.push_back({mime, {entry.id + ".desktop"}});
+        std::map<std::string, bool> known; // an id is listed under many types
         auto replaceable = [&](const std::string& id) {
             if (!endsWith(id, ".desktop") || !scope.contains(stem(id, ".desktop")))
                 return false;
-            return inspect(joinPath(dirs.applicationsDir(), id), "Desktop Entry").kind !=
-                   Existing::Foreign;
+            auto [it, added] = known.try_emplace(id, false);
+            if (added)
+                it->second = inspect(joinPath(dirs.applicationsDir(), id), "Desktop Entry").kind !=
+                             Existing::Foreign;
+            return it->second;
         };
         const std::string oldText = readFile(path).value_or("");
         const std::string text = updateMimeApps(dirs, oldText, wanted, replaceable);

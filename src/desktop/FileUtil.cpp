@@ -73,34 +73,50 @@ PathKind pathKind(const std::string& path) {
     return S_ISREG(info.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
 
-std::optional<std::string> readFile(const std::string& path) {
+std::optional<RegularFile> readRegularFile(const std::string& path) {
     // Not blocking: a FIFO put where a file belongs must not hang the bridge.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return std::nullopt;
         if (errno == ELOOP)
-            throw FileError("cannot read " + path + ": " + SymlinkRefusal);
+            throw NotRegularFile("cannot read " + path + ": " + SymlinkRefusal);
         fail("cannot read", path, errno);
     }
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         fail("cannot read", path, errno);
     if (!S_ISREG(info.st_mode))
-        throw FileError("cannot read " + path +
-                        ": it is not a regular file; move it away and try again");
-    std::string content;
-    char buffer[16384];
+        throw NotRegularFile("cannot read " + path +
+                             ": it is not a regular file; move it away and try again");
+    RegularFile file{std::string(), info.st_mode & 07777};
+    // One read takes a file whose size fstat told; more only when it grew.
+    std::string& content = file.text;
+    content.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t done = 0;
     for (;;) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (done == content.size())
+            content.resize(content.size() * 2);
+        ssize_t n = ::read(fd.get(), content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             fail("cannot read", path, errno);
         if (n == 0)
-            return content;
-        content.append(buffer, static_cast<std::size_t>(n));
+            break;
+        done += static_cast<std::size_t>(n);
+        if (done < content.size())
+            break;
     }
+    content.resize(done);
+    return file;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    auto file = readRegularFile(path);
+    if (!file)
+        return std::nullopt;
+    return std::move(file->text);
 }
 
 void makeDirs(const std::string& dir) {
@@ -124,8 +140,13 @@ void writeFileAtomically(const std::string& path, const std::string& content, mo
 }
 
 mode_t withUmask(mode_t mode) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // Read once: the umask can only be read by setting it, and a process
+    // does not change its own while the bridge runs.
+    static const mode_t mask = [] {
+        const mode_t value = ::umask(0);
+        ::umask(value);
+        return value;
+    }();
     return mode & ~mask;
 }
 

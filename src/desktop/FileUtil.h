@@ -20,8 +20,24 @@ enum class PathKind { Missing, RegularFile, Other };
 /// What is at path, without following a symbolic link.
 PathKind pathKind(const std::string& path);
 
-/// The whole file, or nothing when it does not exist. Throws when it exists
-/// but cannot be read.
+/// Thrown for a symbolic link, a FIFO or anything else that is not a regular file.
+class NotRegularFile final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct RegularFile {
+    std::string text;
+    mode_t mode; ///< its permission bits
+};
+
+/// The whole file with its permission bits, or nothing when it does not
+/// exist. A symbolic link or anything but a regular file is refused with
+/// NotRegularFile (never opened for reading: a FIFO would block); other
+/// failures throw FileError.
+std::optional<RegularFile> readRegularFile(const std::string& path);
+
+/// readRegularFile's text alone.
 std::optional<std::string> readFile(const std::string& path);
 
 /// Creates dir and every missing folder above it.

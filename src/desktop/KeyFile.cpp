@@ -30,7 +30,7 @@ char unescaped(char code) {
     }
 }
 
-std::vector<std::string> splitList(std::string_view raw) {
+std::vector<std::string> splitListImpl(std::string_view raw) {
     std::vector<std::string> items;
     std::string current;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -153,9 +153,13 @@ std::vector<std::string> KeyFile::list(std::string_view group, std::string_view 
             continue;
         for (const auto& [k, raw] : g.entries)
             if (k == key)
-                return splitList(raw);
+                return listItems(raw);
     }
     return {};
+}
+
+std::vector<std::string> listItems(std::string_view raw) {
+    return splitListImpl(raw);
 }
 
 } // namespace tavisk::desktop

@@ -54,6 +54,9 @@ private:
     std::vector<Group> m_groups;
 };
 
+/// The items of a list value's raw (escaped) text, unescaped.
+std::vector<std::string> listItems(std::string_view raw);
+
 /// The raw (escaped) text of a value unescaped as a string.
 std::string unescapeValue(std::string_view raw);
 

@@ -246,7 +246,13 @@ std::optional<std::vector<std::string>> MimeAppsList::items(const std::string& g
     const Line* line = const_cast<MimeAppsList*>(this)->lastLine(group, key);
     if (!line)
         return std::nullopt;
-    return KeyFile::parse("[g]\n" + line->text).list("g", key);
+    const std::string_view text = line->text;
+    std::string_view raw = text.substr(text.find('=') + 1);
+    while (!raw.empty() && (raw.front() == ' ' || raw.front() == '\t'))
+        raw.remove_prefix(1);
+    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\t' || raw.back() == '\r'))
+        raw.remove_suffix(1);
+    return listItems(raw);
 }
 
 void MimeAppsList::setItems(const std::string& group, const std::string& key,
