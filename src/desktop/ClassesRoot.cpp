@@ -16,6 +16,8 @@ public:
         if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &m_key) != ERROR_SUCCESS)
             m_key = nullptr;
     }
+    /// A key below another open key.
+    OpenKey(const OpenKey& parent, const std::string& path) : OpenKey(parent.m_key, path) {}
     ~OpenKey() {
         if (m_key)
             RegCloseKey(m_key);
@@ -40,15 +42,18 @@ public:
     }
 
     std::optional<std::string> string(const char* valueName) const {
+        // Most values fit a small buffer: one query then, two when one is longer.
+        std::string data(256, '\0');
         DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExA(m_key, valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            return std::nullopt;
-        std::string data(size, '\0');
-        if (size > 0 &&
-            RegQueryValueExA(m_key, valueName, nullptr, &type,
-                             reinterpret_cast<LPBYTE>(data.data()), &size) != ERROR_SUCCESS)
+        DWORD size = static_cast<DWORD>(data.size());
+        LONG status = RegQueryValueExA(m_key, valueName, nullptr, &type,
+                                       reinterpret_cast<LPBYTE>(data.data()), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.assign(size, '\0');
+            status = RegQueryValueExA(m_key, valueName, nullptr, &type,
+                                      reinterpret_cast<LPBYTE>(data.data()), &size);
+        }
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
             return std::nullopt;
         data.resize(std::min<std::size_t>(size, data.size()));
         while (!data.empty() && data.back() == '\0')
@@ -85,7 +90,7 @@ std::vector<ShellVerb> verbsOfType(const std::string& type) {
     if (!shell)
         return verbs;
     for (const auto& caption : shell.subkeys()) {
-        OpenKey command(HKEY_CLASSES_ROOT, type + "\\Shell\\" + caption + "\\Command");
+        OpenKey command(shell, caption + "\\Command");
         if (!command)
             continue;
         if (auto text = command.string(""))
@@ -105,7 +110,7 @@ std::vector<ShellVerb> verbsOfCaptions(const std::set<std::string>& foldedCaptio
         for (const auto& caption : shell.subkeys()) {
             if (!foldedCaptions.count(foldCase(caption)))
                 continue;
-            OpenKey command(HKEY_CLASSES_ROOT, type + "\\Shell\\" + caption + "\\Command");
+            OpenKey command(shell, caption + "\\Command");
             if (!command)
                 continue;
             if (auto text = command.string(""))

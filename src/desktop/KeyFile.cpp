@@ -51,34 +51,65 @@ std::vector<std::string> splitListImpl(std::string_view raw) {
 
 } // namespace
 
+namespace {
+
+/// Appends value escaped as a string; in a list item ";" is escaped too.
+/// Runs of ordinary characters are copied whole.
+void appendEscaped(std::string& text, std::string_view value, bool listItem) {
+    auto isSpecial = [listItem](char c) {
+        return c == '\\' || c == '\n' || c == '\t' || c == '\r' || (listItem && c == ';');
+    };
+    std::size_t start = 0;
+    if (!value.empty() && value.front() == ' ') {
+        text += "\\s";
+        start = 1;
+    }
+    const bool blankAtEnd = value.size() > start && value.back() == ' ';
+    const std::size_t end = blankAtEnd ? value.size() - 1 : value.size();
+    while (start < end) {
+        std::size_t next = start;
+        while (next < end && !isSpecial(value[next]))
+            ++next;
+        text.append(value, start, next - start);
+        if (next == end)
+            break;
+        switch (value[next]) {
+        case '\n':
+            text += "\\n";
+            break;
+        case '\t':
+            text += "\\t";
+            break;
+        case '\r':
+            text += "\\r";
+            break;
+        default:
+            text += '\\';
+            text += value[next];
+        }
+        start = next + 1;
+    }
+    if (blankAtEnd)
+        text += "\\s";
+}
+
+} // namespace
+
 std::string escapeValue(std::string_view value) {
     std::string text;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\')
-            text += "\\\\";
-        else if (c == '\n')
-            text += "\\n";
-        else if (c == '\t')
-            text += "\\t";
-        else if (c == '\r')
-            text += "\\r";
-        else if (c == ' ' && (i == 0 || i + 1 == value.size()))
-            text += "\\s";
-        else
-            text += c;
-    }
+    text.reserve(value.size());
+    appendEscaped(text, value, false);
     return text;
 }
 
 std::string listValue(const std::vector<std::string>& items) {
+    std::size_t size = 0;
+    for (const auto& item : items)
+        size += item.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const auto& item : items) {
-        for (char c : escapeValue(item)) {
-            if (c == ';')
-                text += '\\';
-            text += c;
-        }
+        appendEscaped(text, item, true);
         text += ';';
     }
     return text;
