@@ -1,26 +1,27 @@
 #include "DesktopEntries.h"
 
 #include "CaseFold.h"
+#include "EntryFormats.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
+#include <glib.h>
 #include <map>
 
 namespace tavisk::desktop {
 namespace {
 
 constexpr std::size_t SlugLength = 40;
+constexpr std::size_t HashLength = 32;
 
-std::string hash8(const std::string& text) {
-    std::uint32_t hash = 2166136261u;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    char buffer[9];
-    std::snprintf(buffer, sizeof buffer, "%08x", static_cast<unsigned>(hash));
-    return buffer;
+/// The first 128 bits of the text's SHA-256, in hex: names that no other
+/// caption or command can be made to share.
+std::string hash128(const std::string& text) {
+    GChecksum* checksum = g_checksum_new(G_CHECKSUM_SHA256);
+    g_checksum_update(checksum, reinterpret_cast<const guchar*>(text.data()),
+                      static_cast<gssize>(text.size()));
+    std::string hex = g_checksum_get_string(checksum);
+    g_checksum_free(checksum);
+    return hex.substr(0, HashLength);
 }
 
 /// The caption's letters and digits in lower case, other runs as one "-".
@@ -54,7 +55,7 @@ struct Group {
 std::string entryId(const DesktopEntry& entry, bool severalCommands, const std::string& key) {
     std::string id = captionPrefix(entry.caption);
     if (severalCommands)
-        id += "_" + hash8(key);
+        id += "_" + hash128(key);
     const std::string name = slug(entry.caption);
     return name.empty() ? id : id + "-" + name;
 }
@@ -71,11 +72,11 @@ void addVerb(Group& group, const ShellVerb& verb, const TypeMap& types) {
 } // namespace
 
 std::string captionPrefix(const std::string& caption) {
-    return NamePrefix + hash8(foldCase(caption));
+    return NamePrefix + hash128(foldCase(caption));
 }
 
 std::string captionPrefixOf(const std::string& name) {
-    const std::size_t length = std::char_traits<char>::length(NamePrefix) + 8;
+    const std::size_t length = std::char_traits<char>::length(NamePrefix) + HashLength;
     if (name.size() < length || name.rfind(NamePrefix, 0) != 0)
         return {};
     const char next = name.size() > length ? name[length] : '\0';
@@ -100,6 +101,14 @@ EntrySet buildEntries(const std::vector<ShellVerb>& verbs, const TypeMap& types)
     std::map<std::pair<std::string, std::string>, Group> groups;
     std::map<std::string, std::size_t> commandsPerCaption;
     for (const auto& verb : verbs) {
+        if (auto problem = textProblem(verb.caption)) {
+            set.skipped.push_back({verb, "its caption cannot be shown: " + *problem});
+            continue;
+        }
+        if (auto problem = textProblem(verb.command)) {
+            set.skipped.push_back({verb, "its command cannot be written: " + *problem});
+            continue;
+        }
         auto command = parseCommand(verb.command);
         if (!command) {
             set.skipped.push_back({verb, "its command names no program"});

@@ -10,8 +10,8 @@
 namespace tavisk::desktop {
 
 struct DesktopEntry {
-    std::string
-        id; ///< file name stem, "tavisk-" + caption hash [+ "_" + command hash] + "-" + slug
+    std::string id; ///< file name stem, "tavisk-" + caption hash [+ "_" + command hash] + "-" +
+                    ///< slug; each hash is 128 bits of SHA-256
     std::string caption; ///< as the first of its verbs spells it
     std::string storedCommand;
     CommandLine command;

@@ -1,6 +1,9 @@
 #include "EntryFormats.h"
 
 #include "KeyFile.h"
+#include "Utf8.h"
+
+#include <cstdio>
 
 #include <set>
 
@@ -71,12 +74,42 @@ void addPattern(std::string& patterns, std::set<std::string>& seen, const std::s
     patterns += pattern;
 }
 
+std::string hex4(char32_t c) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04X", static_cast<unsigned>(c));
+    return buffer;
+}
+
 } // namespace
+
+std::optional<std::string> textProblem(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = registry::decodeUtf8(text, at, c);
+        if (length == 0)
+            return "it is not valid UTF-8 (byte " + std::to_string(at + 1) + ")";
+        if (c == 0)
+            return std::string("it holds a NUL character");
+        if ((c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F))
+            return "it holds the control character U+" + hex4(c);
+        if (c == 0xFFFE || c == 0xFFFF)
+            return "it holds the non-character U+" + hex4(c);
+        at += length;
+    }
+    return std::nullopt;
+}
 
 std::string xmlText(std::string_view text) {
     std::string result;
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
+    for (std::size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        const std::size_t length = registry::decodeUtf8(text, at, c);
+        const bool xmlChar = c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c <= 0xD7FF) ||
+                             (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000;
+        if (length == 0)
+            throw FormatError("it is not valid UTF-8, which XML requires");
+        if (!xmlChar || (c >= 0x7F && c <= 0x9F))
+            throw FormatError("it holds the character U+" + hex4(c) + ", which XML cannot hold");
         if (c == '&')
             result += "&amp;";
         else if (c == '<')
@@ -85,10 +118,9 @@ std::string xmlText(std::string_view text) {
             result += "&gt;";
         else if (c == '\r')
             result += "&#13;";
-        else if (u < 0x20 && c != '\t' && c != '\n')
-            throw FormatError("it holds a control character that XML cannot hold");
         else
-            result += c;
+            result.append(text, at, length);
+        at += length;
     }
     return result;
 }

@@ -2,6 +2,7 @@
 // Each file manager's own file for one entry, carrying the bridge's marker.
 #include "DesktopEntries.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -33,7 +34,15 @@ std::string thunarAction(const DesktopEntry& entry);
 /// Thunar's file-name patterns for the entry's extensions ("*.txt;*.TXT").
 std::string thunarPatterns(const DesktopEntry& entry);
 
-/// Text for XML character data, with &, < and > as references.
+/// Why a caption or command cannot be given to the file managers: not valid
+/// UTF-8 (their files must be), or a NUL, another control character or a
+/// non-character in it; nothing when it can.
+std::optional<std::string> textProblem(std::string_view text);
+
+/// Text for XML character data, with &, < and > as references. Every text of
+/// uca.xml is written through here: what is not valid UTF-8 or not a character
+/// XML allows is refused with FormatError, so that one entry can never make
+/// the whole file unreadable.
 std::string xmlText(std::string_view text);
 
 } // namespace tavisk::desktop
