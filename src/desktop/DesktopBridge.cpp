@@ -74,7 +74,10 @@ Existing inspect(const std::string& path, const std::string& group,
     if (!file)
         return {};
     // What the bridge would write carries its marker: the same bytes are its own.
-    if ((expected && file->text == *expected) || KeyFile::parse(file->text).value(group, VerbKey))
+    if (expected && file->text == *expected)
+        return {Existing::Ours, std::move(file->text), file->mode};
+    const auto keys = KeyFile::parse(file->text);
+    if (keys && keys->value(group, VerbKey))
         return {Existing::Ours, std::move(file->text), file->mode};
     return {Existing::Foreign, "", 0};
 }

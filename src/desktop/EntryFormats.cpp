@@ -17,6 +17,29 @@ void requireMimeTypes(const DesktopEntry& entry) {
         throw FormatError("none of its types names a MIME type");
 }
 
+/// Builds a key file group by group, in the order written.
+class KeyFileWriter final {
+public:
+    void group(const std::string& name) {
+        m_group = name;
+        m_file.addGroup(name);
+    }
+    void raw(const std::string& key, const std::string& value) {
+        m_file.setRaw(m_group, key, value);
+    }
+    void string(const std::string& key, const std::string& value) {
+        m_file.setString(m_group, key, value);
+    }
+    void list(const std::string& key, const std::vector<std::string>& items) {
+        m_file.setList(m_group, key, items);
+    }
+    std::string text() const { return m_file.text(); }
+
+private:
+    KeyFile m_file;
+    std::string m_group;
+};
+
 void addMarker(KeyFileWriter& file, const DesktopEntry& entry) {
     file.string(VerbKey, entry.caption);
     file.list(TypesKey, entry.types);

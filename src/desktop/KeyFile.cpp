@@ -1,196 +1,144 @@
 #include "KeyFile.h"
 
+#include <glib.h>
+
+#include <algorithm>
+
 namespace tavisk::desktop {
 namespace {
 
-std::string_view trimLeft(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    return text;
+/// Takes ownership of a string GLib allocated.
+std::string take(gchar* text) {
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
 }
 
-std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
+std::vector<std::string> takeList(gchar** items, gsize length) {
+    std::vector<std::string> result(items, items + length);
+    g_strfreev(items);
+    return result;
 }
 
-char unescaped(char code) {
-    switch (code) {
-    case 's':
-        return ' ';
-    case 'n':
-        return '\n';
-    case 't':
-        return '\t';
-    case 'r':
-        return '\r';
-    default:
-        return code;
-    }
-}
-
-std::vector<std::string> splitListImpl(std::string_view raw) {
-    std::vector<std::string> items;
-    std::string current;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            current += raw[i];
-            current += raw[++i];
-        } else if (raw[i] == ';') {
-            items.push_back(unescapeValue(current));
-            current.clear();
-        } else {
-            current += raw[i];
-        }
-    }
-    if (!current.empty())
-        items.push_back(unescapeValue(current));
-    return items;
+/// Every key line of the group, duplicates included, in file order.
+std::vector<std::string> keyLines(GKeyFile* file, const std::string& group) {
+    gsize length = 0;
+    gchar** keys = g_key_file_get_keys(file, group.c_str(), &length, nullptr);
+    return keys ? takeList(keys, length) : std::vector<std::string>{};
 }
 
 } // namespace
 
-namespace {
-
-/// Appends value escaped as a string; in a list item ";" is escaped too.
-/// Runs of ordinary characters are copied whole.
-void appendEscaped(std::string& text, std::string_view value, bool listItem) {
-    auto isSpecial = [listItem](char c) {
-        return c == '\\' || c == '\n' || c == '\t' || c == '\r' || (listItem && c == ';');
-    };
-    std::size_t start = 0;
-    if (!value.empty() && value.front() == ' ') {
-        text += "\\s";
-        start = 1;
-    }
-    const bool blankAtEnd = value.size() > start && value.back() == ' ';
-    const std::size_t end = blankAtEnd ? value.size() - 1 : value.size();
-    while (start < end) {
-        std::size_t next = start;
-        while (next < end && !isSpecial(value[next]))
-            ++next;
-        text.append(value, start, next - start);
-        if (next == end)
-            break;
-        switch (value[next]) {
-        case '\n':
-            text += "\\n";
-            break;
-        case '\t':
-            text += "\\t";
-            break;
-        case '\r':
-            text += "\\r";
-            break;
-        default:
-            text += '\\';
-            text += value[next];
-        }
-        start = next + 1;
-    }
-    if (blankAtEnd)
-        text += "\\s";
+void KeyFile::Free::operator()(GKeyFile* file) const {
+    g_key_file_free(file);
 }
 
-} // namespace
+KeyFile::KeyFile() : m_file(g_key_file_new()) {}
 
-std::string escapeValue(std::string_view value) {
-    std::string text;
-    text.reserve(value.size());
-    appendEscaped(text, value, false);
-    return text;
-}
-
-std::string listValue(const std::vector<std::string>& items) {
-    std::size_t size = 0;
-    for (const auto& item : items)
-        size += item.size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const auto& item : items) {
-        appendEscaped(text, item, true);
-        text += ';';
-    }
-    return text;
-}
-
-std::string unescapeValue(std::string_view raw) {
-    std::string text;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size())
-            text += unescaped(raw[++i]);
-        else
-            text += raw[i];
-    }
-    return text;
-}
-
-void KeyFileWriter::group(std::string_view name) {
-    if (!m_text.empty())
-        m_text += '\n';
-    m_text += '[';
-    m_text += name;
-    m_text += "]\n";
-}
-
-void KeyFileWriter::raw(std::string_view key, std::string_view value) {
-    m_text += key;
-    m_text += '=';
-    m_text += value;
-    m_text += '\n';
-}
-
-KeyFile KeyFile::parse(std::string_view text) {
+std::optional<KeyFile> KeyFile::parse(std::string_view text, std::string* error) {
     KeyFile file;
-    while (!text.empty()) {
-        auto end = text.find('\n');
-        std::string_view line = trimRight(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        line = trimLeft(line);
-        if (line.empty() || line.front() == '#')
-            continue;
-        if (line.front() == '[' && line.back() == ']') {
-            file.m_groups.push_back({std::string(line.substr(1, line.size() - 2)), {}});
-            continue;
-        }
-        auto equals = line.find('=');
-        if (equals == std::string_view::npos || file.m_groups.empty())
-            continue;
-        file.m_groups.back().entries.emplace_back(std::string(trimRight(line.substr(0, equals))),
-                                                  std::string(trimLeft(line.substr(equals + 1))));
+    GError* failure = nullptr;
+    if (!g_key_file_load_from_data(
+            file.m_file.get(), text.data(), text.size(),
+            static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS),
+            &failure)) {
+        if (error)
+            *error = failure ? failure->message : "GLib cannot read it";
+        g_clear_error(&failure);
+        return std::nullopt;
     }
     return file;
 }
 
 std::string KeyFile::firstGroup() const {
-    return m_groups.empty() ? std::string() : m_groups.front().name;
+    return take(g_key_file_get_start_group(m_file.get()));
 }
 
-std::optional<std::string> KeyFile::value(std::string_view group, std::string_view key) const {
-    for (const auto& g : m_groups) {
-        if (g.name != group)
-            continue;
-        for (const auto& [k, raw] : g.entries)
-            if (k == key)
-                return unescapeValue(raw);
+bool KeyFile::hasGroup(const std::string& group) const {
+    return g_key_file_has_group(m_file.get(), group.c_str());
+}
+
+std::vector<std::string> KeyFile::keys(const std::string& group) const {
+    std::vector<std::string> names;
+    for (auto& key : keyLines(m_file.get(), group))
+        if (std::find(names.begin(), names.end(), key) == names.end())
+            names.push_back(std::move(key));
+    return names;
+}
+
+std::optional<std::string> KeyFile::value(const std::string& group, const std::string& key) const {
+    gchar* text = g_key_file_get_string(m_file.get(), group.c_str(), key.c_str(), nullptr);
+    if (!text)
+        return std::nullopt;
+    return take(text);
+}
+
+std::optional<std::vector<std::string>> KeyFile::list(const std::string& group,
+                                                      const std::string& key) const {
+    if (!g_key_file_has_key(m_file.get(), group.c_str(), key.c_str(), nullptr))
+        return std::nullopt;
+    gsize length = 0;
+    gchar** items =
+        g_key_file_get_string_list(m_file.get(), group.c_str(), key.c_str(), &length, nullptr);
+    if (!items)
+        return std::vector<std::string>{};
+    return takeList(items, length);
+}
+
+void KeyFile::addGroup(const std::string& group) {
+    if (hasGroup(group))
+        return;
+    // GLib makes a group by its first key; a comment-only key is not possible,
+    // so a placeholder key is set and taken out again.
+    g_key_file_set_value(m_file.get(), group.c_str(), "X-Tavisk-Placeholder", "");
+    g_key_file_remove_key(m_file.get(), group.c_str(), "X-Tavisk-Placeholder", nullptr);
+}
+
+void KeyFile::setRaw(const std::string& group, const std::string& key, const std::string& value) {
+    g_key_file_set_value(m_file.get(), group.c_str(), key.c_str(), value.c_str());
+}
+
+void KeyFile::setString(const std::string& group, const std::string& key,
+                        const std::string& value) {
+    g_key_file_set_string(m_file.get(), group.c_str(), key.c_str(), value.c_str());
+}
+
+void KeyFile::setList(const std::string& group, const std::string& key,
+                      const std::vector<std::string>& items) {
+    std::vector<const gchar*> pointers;
+    for (const auto& item : items)
+        pointers.push_back(item.c_str());
+    g_key_file_set_string_list(m_file.get(), group.c_str(), key.c_str(), pointers.data(),
+                               pointers.size());
+}
+
+void KeyFile::removeKey(const std::string& group, const std::string& key) {
+    // GLib removes the line it reads (the last); an earlier duplicate is then
+    // out of its index but still written out. Rebuilding the group leaves one
+    // line per key, each with the value GLib read.
+    const auto all = keyLines(m_file.get(), group);
+    const bool duplicated = std::count(all.begin(), all.end(), key) > 1;
+    if (!duplicated) {
+        g_key_file_remove_key(m_file.get(), group.c_str(), key.c_str(), nullptr);
+        return;
     }
-    return std::nullopt;
+    std::vector<std::pair<std::string, std::string>> kept;
+    for (const auto& name : keys(group))
+        if (name != key)
+            kept.emplace_back(name, take(g_key_file_get_value(m_file.get(), group.c_str(),
+                                                              name.c_str(), nullptr)));
+    g_key_file_remove_group(m_file.get(), group.c_str(), nullptr);
+    addGroup(group);
+    for (const auto& [name, value] : kept)
+        setRaw(group, name, value);
 }
 
-std::vector<std::string> KeyFile::list(std::string_view group, std::string_view key) const {
-    for (const auto& g : m_groups) {
-        if (g.name != group)
-            continue;
-        for (const auto& [k, raw] : g.entries)
-            if (k == key)
-                return listItems(raw);
-    }
-    return {};
+void KeyFile::removeGroup(const std::string& group) {
+    g_key_file_remove_group(m_file.get(), group.c_str(), nullptr);
 }
 
-std::vector<std::string> listItems(std::string_view raw) {
-    return splitListImpl(raw);
+std::string KeyFile::text() const {
+    return take(g_key_file_to_data(m_file.get(), nullptr, nullptr));
 }
 
 } // namespace tavisk::desktop

@@ -1,63 +1,60 @@
 #pragma once
-// Key files as desktop entries and the file managers' action files use them:
-// "[Group]" headers, "Key=Value" lines, string escapes (\s \n \t \r \\) and
-// lists ending each item with ";". Our own small reader and writer, which keep
-// every list item and every escape intact.
+// Key files (desktop entries, mimeapps.list, the file managers' action files)
+// read and written through GLib's GKeyFile: the parser every GTK file manager
+// uses, so that what the bridge writes is what they read, and what it reads is
+// what they see (a duplicated group is one group, a duplicated key has its
+// last value).
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+typedef struct _GKeyFile GKeyFile;
 
 namespace tavisk::desktop {
 
-/// A string value as a key file stores it.
-std::string escapeValue(std::string_view value);
-
-/// A list value: each item escaped (";" as "\;") and followed by ";".
-std::string listValue(const std::vector<std::string>& items);
-
-/// Builds a key file line by line.
-class KeyFileWriter final {
-public:
-    void group(std::string_view name);
-    /// Key=value with the value written as given (already escaped).
-    void raw(std::string_view key, std::string_view value);
-    /// Key=value with the value escaped as a string.
-    void string(std::string_view key, std::string_view value) { raw(key, escapeValue(value)); }
-    void list(std::string_view key, const std::vector<std::string>& items) {
-        raw(key, listValue(items));
-    }
-    const std::string& text() const { return m_text; }
-
-private:
-    std::string m_text;
-};
-
-/// A parsed key file; lines it does not understand are skipped.
 class KeyFile final {
 public:
-    static KeyFile parse(std::string_view text);
+    /// An empty key file, to be filled and written.
+    KeyFile();
+    /// The text as GLib reads it, comments kept; nothing when GLib refuses it
+    /// (error then says why).
+    static std::optional<KeyFile> parse(std::string_view text, std::string* error = nullptr);
 
     /// The first group's name, empty when there is none.
     std::string firstGroup() const;
-    /// The value of key in group, unescaped; nothing when absent.
-    std::optional<std::string> value(std::string_view group, std::string_view key) const;
-    /// A list value's items, unescaped.
-    std::vector<std::string> list(std::string_view group, std::string_view key) const;
+    bool hasGroup(const std::string& group) const;
+    /// The group's keys, each once, in file order.
+    std::vector<std::string> keys(const std::string& group) const;
+    /// A string value, unescaped; nothing when absent.
+    std::optional<std::string> value(const std::string& group, const std::string& key) const;
+    /// A list value's items, unescaped; nothing when absent.
+    std::optional<std::vector<std::string>> list(const std::string& group,
+                                                 const std::string& key) const;
+
+    /// Creates the group (at the end) when it is missing.
+    void addGroup(const std::string& group);
+    /// key=value with the value written as given.
+    void setRaw(const std::string& group, const std::string& key, const std::string& value);
+    /// key=value with the value escaped as a string.
+    void setString(const std::string& group, const std::string& key, const std::string& value);
+    /// key=value with the items escaped and each followed by ";".
+    void setList(const std::string& group, const std::string& key,
+                 const std::vector<std::string>& items);
+    /// Removes every line of the key: an earlier duplicate would otherwise
+    /// become the value GLib reads.
+    void removeKey(const std::string& group, const std::string& key);
+    void removeGroup(const std::string& group);
+
+    /// The file's text, as GLib writes it.
+    std::string text() const;
 
 private:
-    struct Group {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> entries; ///< key, raw value
+    struct Free {
+        void operator()(GKeyFile* file) const;
     };
-    std::vector<Group> m_groups;
+    std::unique_ptr<GKeyFile, Free> m_file;
 };
-
-/// The items of a list value's raw (escaped) text, unescaped.
-std::vector<std::string> listItems(std::string_view raw);
-
-/// The raw (escaped) text of a value unescaped as a string.
-std::string unescapeValue(std::string_view raw);
 
 } // namespace tavisk::desktop

@@ -11,49 +11,25 @@
 namespace tavisk::desktop {
 namespace {
 
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-/// The group a header line opens, or nothing for any other line.
-std::optional<std::string> headerName(std::string_view line) {
-    const std::string_view t = trim(line);
-    if (t.size() < 2 || t.front() != '[' || t.back() != ']')
-        return std::nullopt;
-    return std::string(t.substr(1, t.size() - 2));
-}
-
-std::string keyOf(std::string_view line) {
-    const auto equals = line.find('=');
-    const std::string_view t = trim(line);
-    if (equals == std::string_view::npos || t.empty() || t.front() == '#')
-        return "";
-    return std::string(trim(line.substr(0, equals)));
-}
-
-bool isBlank(const std::string& line) {
-    return trim(line).empty();
-}
-
 /// One folder's lists, as GLib reads them.
 struct ListsOfDir {
     std::vector<KeyFile> files; ///< most important first
     std::vector<std::string> cacheIds(const std::string& mime) const;
-    KeyFile cache;
-    bool hasCache = false;
+    std::optional<KeyFile> cache;
 };
 
+/// A list GLib would read; nothing for one missing or unreadable.
 std::optional<KeyFile> readKeyFile(const std::string& path) {
     try {
         if (auto text = readFile(path))
             return KeyFile::parse(*text);
-    } catch (const FileError&) {
+    } catch (const std::runtime_error&) {
     }
     return std::nullopt;
+}
+
+std::vector<std::string> listOf(const KeyFile& file, const char* group, const std::string& key) {
+    return file.list(group, key).value_or(std::vector<std::string>{});
 }
 
 /// The folders GLib consults, in its order: the user's configuration, the
@@ -63,19 +39,16 @@ std::vector<ListsOfDir> listsInOrder(const XdgDirs& dirs) {
         ListsOfDir lists;
         for (const auto& desktop : dirs.desktops)
             if (auto file = readKeyFile(dir + "/" + desktop + "-mimeapps.list"))
-                lists.files.push_back(*file);
+                lists.files.push_back(std::move(*file));
         if (auto file = readKeyFile(dir + "/mimeapps.list"))
-            lists.files.push_back(*file);
+            lists.files.push_back(std::move(*file));
         return lists;
     };
     auto dataLists = [&](const std::string& dir) {
         ListsOfDir lists = configLists(dir + "/applications");
         if (auto file = readKeyFile(dir + "/applications/defaults.list"))
-            lists.files.push_back(*file);
-        if (auto cache = readKeyFile(dir + "/applications/mimeinfo.cache")) {
-            lists.cache = *cache;
-            lists.hasCache = true;
-        }
+            lists.files.push_back(std::move(*file));
+        lists.cache = readKeyFile(dir + "/applications/mimeinfo.cache");
         return lists;
     };
     std::vector<ListsOfDir> order;
@@ -89,7 +62,7 @@ std::vector<ListsOfDir> listsInOrder(const XdgDirs& dirs) {
 }
 
 std::vector<std::string> ListsOfDir::cacheIds(const std::string& mime) const {
-    return hasCache ? cache.list("MIME Cache", mime) : std::vector<std::string>{};
+    return cache ? listOf(*cache, "MIME Cache", mime) : std::vector<std::string>{};
 }
 
 /// A MIME database's text file of "name other" lines, from every folder.
@@ -123,9 +96,9 @@ bool hasBridgeId(const std::vector<std::string>& ids) {
 
 /// Sets the bridge's ids of one type: those replaceable go, wanted ones follow
 /// the rest. True when the list changed.
-bool setTypeIds(MimeAppsList& list, const std::string& mime, const std::vector<std::string>& wanted,
+bool setTypeIds(KeyFile& list, const std::string& mime, const std::vector<std::string>& wanted,
                 const std::function<bool(const std::string&)>& replaceable) {
-    auto ids = list.items(AddedGroup, mime).value_or(std::vector<std::string>{});
+    auto ids = listOf(list, AddedGroup, mime);
     std::vector<std::string> kept;
     for (const auto& id : ids)
         if (!replaceable(id) && std::find(wanted.begin(), wanted.end(), id) == wanted.end())
@@ -138,217 +111,37 @@ bool setTypeIds(MimeAppsList& list, const std::string& mime, const std::vector<s
             kept.push_back(id);
     if (kept == ids)
         return false;
-    list.setItems(AddedGroup, mime, kept);
+    if (kept.empty())
+        list.removeKey(AddedGroup, mime);
+    else
+        list.setList(AddedGroup, mime, kept);
     return true;
 }
 
 /// Writes down the default the type has without the bridge's ids, unless the
 /// user's own list already names one (installed here or not: it is their
 /// choice) or the default was chosen explicitly elsewhere.
-void pinDefault(DefaultLookup& lookup, MimeAppsList& list, const std::string& mime) {
-    if (list.items(PinnedGroup, mime) || list.items(DefaultGroup, mime))
+void pinDefault(DefaultLookup& lookup, KeyFile& list, const std::string& mime) {
+    if (list.list(PinnedGroup, mime) || list.list(DefaultGroup, mime))
         return;
     const auto ignore = [](const std::string& id) { return isBridgeName(id); };
     auto choice = lookup.choose(mime, ignore);
     if (!choice || choice->explicitForType)
         return;
-    list.setItems(DefaultGroup, mime, {choice->id});
-    list.setItems(PinnedGroup, mime, {choice->id});
+    list.setList(DefaultGroup, mime, {choice->id});
+    list.setList(PinnedGroup, mime, {choice->id});
 }
 
-void unpinDefault(MimeAppsList& list, const std::string& mime) {
-    const auto pinned = list.items(PinnedGroup, mime);
+void unpinDefault(KeyFile& list, const std::string& mime) {
+    const auto pinned = list.list(PinnedGroup, mime);
     if (!pinned)
         return;
-    if (list.items(DefaultGroup, mime) == pinned)
-        list.setItems(DefaultGroup, mime, {});
-    list.setItems(PinnedGroup, mime, {});
+    if (list.list(DefaultGroup, mime) == pinned)
+        list.removeKey(DefaultGroup, mime);
+    list.removeKey(PinnedGroup, mime);
 }
 
 } // namespace
-
-MimeAppsList MimeAppsList::parse(const std::string& text) {
-    MimeAppsList list;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        auto end = text.find('\n', at);
-        if (end == std::string::npos) {
-            list.addLine(text.substr(at));
-            list.m_finalNewline = false;
-            break;
-        }
-        list.addLine(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return list;
-}
-
-void MimeAppsList::addLine(std::string text) {
-    if (auto name = headerName(text)) {
-        m_sections.push_back({std::move(text), {}, false});
-        m_groups[*name].sections.push_back(m_sections.size() - 1);
-        return;
-    }
-    if (m_sections.empty())
-        m_sections.push_back({});
-    Section& section = m_sections.back();
-    std::string key = section.header ? keyOf(text) : std::string();
-    if (!key.empty()) {
-        GroupIndex& group = m_groups[*headerName(*section.header)];
-        auto& places = group.keys[key];
-        if (places.empty())
-            group.keyOrder.push_back(key);
-        places.push_back({m_sections.size() - 1, section.lines.size()});
-    }
-    section.lines.push_back({std::move(text), std::move(key), false});
-}
-
-void MimeAppsList::separateFromLastLine() {
-    for (auto section = m_sections.rbegin(); section != m_sections.rend(); ++section) {
-        if (section->removed)
-            continue;
-        for (auto line = section->lines.rbegin(); line != section->lines.rend(); ++line)
-            if (!line->removed) {
-                if (!isBlank(line->text))
-                    section->lines.push_back({});
-                return;
-            }
-        if (section->header)
-            section->lines.push_back({});
-        return;
-    }
-}
-
-MimeAppsList::Line* MimeAppsList::lastLine(const std::string& group, const std::string& key) {
-    auto found = m_groups.find(group);
-    if (found == m_groups.end())
-        return nullptr;
-    auto places = found->second.keys.find(key);
-    if (places == found->second.keys.end() || places->second.empty())
-        return nullptr;
-    const Place& place = places->second.back();
-    return &m_sections[place.section].lines[place.line];
-}
-
-std::vector<std::string> MimeAppsList::keys(const std::string& group) const {
-    std::vector<std::string> names;
-    auto found = m_groups.find(group);
-    if (found == m_groups.end())
-        return names;
-    for (const auto& key : found->second.keyOrder)
-        if (!found->second.keys.at(key).empty())
-            names.push_back(key);
-    return names;
-}
-
-std::optional<std::vector<std::string>> MimeAppsList::items(const std::string& group,
-                                                            const std::string& key) const {
-    const Line* line = const_cast<MimeAppsList*>(this)->lastLine(group, key);
-    if (!line)
-        return std::nullopt;
-    const std::string_view text = line->text;
-    std::string_view raw = text.substr(text.find('=') + 1);
-    while (!raw.empty() && (raw.front() == ' ' || raw.front() == '\t'))
-        raw.remove_prefix(1);
-    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\t' || raw.back() == '\r'))
-        raw.remove_suffix(1);
-    return listItems(raw);
-}
-
-void MimeAppsList::setItems(const std::string& group, const std::string& key,
-                            const std::vector<std::string>& items) {
-    if (items.empty()) {
-        auto found = m_groups.find(group);
-        if (found == m_groups.end())
-            return;
-        auto places = found->second.keys.find(key);
-        if (places == found->second.keys.end())
-            return;
-        for (const Place& place : places->second)
-            m_sections[place.section].lines[place.line].removed = true;
-        places->second.clear();
-        return;
-    }
-    const std::string text = key + "=" + listValue(items);
-    if (Line* line = lastLine(group, key)) {
-        line->text = text;
-        return;
-    }
-    GroupIndex& index = m_groups[group];
-    if (index.sections.empty()) {
-        separateFromLastLine();
-        m_sections.push_back({"[" + group + "]", {}, false});
-        index.sections.push_back(m_sections.size() - 1);
-    }
-    // The new line goes after the group's last line that is not blank.
-    const std::size_t sectionIndex = index.sections.back();
-    auto& lines = m_sections[sectionIndex].lines;
-    std::size_t at = lines.size();
-    while (at > 0 && (lines[at - 1].removed || isBlank(lines[at - 1].text)))
-        --at;
-    std::vector<Line> tail(std::make_move_iterator(lines.begin() + static_cast<long>(at)),
-                           std::make_move_iterator(lines.end()));
-    lines.resize(at);
-    lines.push_back({text, key, false});
-    for (auto& moved : tail)
-        lines.push_back(std::move(moved));
-    // Lines after the insertion that carry keys moved one place on.
-    for (auto& [name, places] : index.keys)
-        for (Place& place : places)
-            if (place.section == sectionIndex && place.line >= at)
-                ++place.line;
-    auto& places = index.keys[key];
-    if (places.empty())
-        index.keyOrder.push_back(key);
-    places.push_back({sectionIndex, at});
-}
-
-void MimeAppsList::removeGroup(const std::string& group) {
-    auto found = m_groups.find(group);
-    if (found == m_groups.end())
-        return;
-    for (std::size_t s : found->second.sections) {
-        m_sections[s].removed = true;
-        // The blank lines that separated it from what came before go with it.
-        for (std::size_t before = s; before > 0; --before) {
-            Section& previous = m_sections[before - 1];
-            if (previous.removed)
-                continue;
-            for (auto line = previous.lines.rbegin();
-                 line != previous.lines.rend() && (line->removed || isBlank(line->text)); ++line)
-                line->removed = true;
-            break;
-        }
-    }
-    m_groups.erase(found);
-}
-
-void MimeAppsList::removeGroupIfEmpty(const std::string& group) {
-    auto found = m_groups.find(group);
-    if (found == m_groups.end())
-        return;
-    for (std::size_t s : found->second.sections)
-        for (const Line& line : m_sections[s].lines)
-            if (!line.removed && !isBlank(line.text))
-                return;
-    removeGroup(group);
-}
-
-std::string MimeAppsList::text() const {
-    std::string text;
-    for (const Section& section : m_sections) {
-        if (section.removed)
-            continue;
-        if (section.header)
-            text += *section.header + '\n';
-        for (const Line& line : section.lines)
-            if (!line.removed)
-                text += line.text + '\n';
-    }
-    if (!m_finalNewline && !text.empty())
-        text.pop_back();
-    return text;
-}
 
 struct DefaultLookup::Data {
     XdgDirs dirs;
@@ -400,7 +193,7 @@ struct DefaultLookup::Data {
                     const std::function<bool(const std::string&)>& ignore) {
         for (const auto& lists : order)
             for (const auto& file : lists.files)
-                for (const auto& id : file.list(DefaultGroup, mime))
+                for (const auto& id : listOf(file, DefaultGroup, mime))
                     if (!ignore(id) && isInstalled(id))
                         return id;
         return std::nullopt;
@@ -415,11 +208,11 @@ struct DefaultLookup::Data {
         };
         for (const auto& lists : order) {
             for (const auto& file : lists.files)
-                for (const auto& id : file.list(AddedGroup, mime))
+                for (const auto& id : listOf(file, AddedGroup, mime))
                     if (usable(id))
                         return id;
             for (const auto& file : lists.files)
-                for (const auto& id : file.list("Removed Associations", mime))
+                for (const auto& id : listOf(file, "Removed Associations", mime))
                     removed.insert(id);
             for (const auto& id : lists.cacheIds(mime))
                 if (usable(id))
@@ -458,7 +251,11 @@ std::optional<DefaultChoice> currentDefault(const XdgDirs& dirs, const std::stri
 std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
                            const MimeWanted& wanted,
                            const std::function<bool(const std::string&)>& replaceable) {
-    MimeAppsList list = MimeAppsList::parse(oldText);
+    std::string error;
+    auto parsed = KeyFile::parse(oldText, &error);
+    if (!parsed)
+        throw FileError("GLib cannot read it (" + error + "); left alone");
+    KeyFile& list = *parsed;
     std::map<std::string, std::vector<std::string>> wantedByType;
     for (const auto& [mime, ids] : wanted) {
         auto& all = wantedByType[mime];
@@ -470,8 +267,11 @@ std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
     for (const auto& [mime, ids] : wantedByType)
         if (setTypeIds(list, mime, ids, replaceable))
             changed.push_back(mime);
+    // Untouched, the file keeps its bytes: GLib would write it in its own way.
+    if (changed.empty())
+        return oldText;
     auto bridged = [&](const std::string& mime) {
-        return hasBridgeId(list.items(AddedGroup, mime).value_or(std::vector<std::string>{}));
+        return hasBridgeId(listOf(list, AddedGroup, mime));
     };
     for (const auto& mime : list.keys(PinnedGroup))
         if (!bridged(mime))
@@ -487,8 +287,10 @@ std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
         pinDefault(*lookup, list, mime);
     }
     for (const char* group : {PinnedGroup, AddedGroup, DefaultGroup})
-        list.removeGroupIfEmpty(group);
-    return list.text();
+        if (list.hasGroup(group) && list.keys(group).empty())
+            list.removeGroup(group);
+    const std::string text = list.text();
+    return text.find_first_not_of(" \t\r\n") == std::string::npos ? std::string() : text;
 }
 
 } // namespace tavisk::desktop

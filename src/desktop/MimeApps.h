@@ -13,62 +13,6 @@
 
 namespace tavisk::desktop {
 
-/// A mimeapps.list edited line by line: lines the bridge does not change keep
-/// their bytes. Groups and keys are indexed once, so that each lookup and edit
-/// costs the same however long the file is. Like GLib, a group that appears
-/// twice is one group and a key that appears twice has its last value; an edit
-/// sets that last line, and a removal takes every line of the key.
-class MimeAppsList final {
-public:
-    static MimeAppsList parse(const std::string& text);
-
-    bool hasGroup(const std::string& group) const { return m_groups.count(group) != 0; }
-    /// The keys of the group, each once, in the order they first appear.
-    std::vector<std::string> keys(const std::string& group) const;
-    /// The list value of key in group; nothing when absent.
-    std::optional<std::vector<std::string>> items(const std::string& group,
-                                                  const std::string& key) const;
-    /// Sets a list value; an empty list removes the key.
-    void setItems(const std::string& group, const std::string& key,
-                  const std::vector<std::string>& items);
-    void removeGroup(const std::string& group);
-    /// Removes the group when nothing but blank lines is left in it.
-    void removeGroupIfEmpty(const std::string& group);
-    std::string text() const;
-
-private:
-    struct Line {
-        std::string text;
-        std::string key; ///< empty for blanks, comments and lines without "="
-        bool removed = false;
-    };
-    /// One "[group]" header and the lines up to the next one (the lines before
-    /// the first header form a section without a header).
-    struct Section {
-        std::optional<std::string> header; ///< the header line's text
-        std::vector<Line> lines;
-        bool removed = false;
-    };
-    struct Place {
-        std::size_t section;
-        std::size_t line;
-    };
-    struct GroupIndex {
-        std::vector<std::size_t> sections;
-        std::vector<std::string> keyOrder;
-        std::map<std::string, std::vector<Place>> keys; ///< every line of each key, in order
-    };
-
-    void addLine(std::string text);
-    /// A blank line after the file's last line, unless that line is blank.
-    void separateFromLastLine();
-    Line* lastLine(const std::string& group, const std::string& key);
-
-    std::vector<Section> m_sections;
-    std::map<std::string, GroupIndex> m_groups;
-    bool m_finalNewline = true;
-};
-
 inline constexpr const char* AddedGroup = "Added Associations";
 inline constexpr const char* DefaultGroup = "Default Applications";
 /// Where the bridge records the defaults it set: type to application.
@@ -111,7 +55,8 @@ std::optional<DefaultChoice> currentDefault(const XdgDirs& dirs, const std::stri
 /// Applications] always counts as chosen, even when its application is not
 /// installed here), so that offering an entry never changes what opens a file; a
 /// default the bridge wrote goes again with its last id unless the user changed
-/// it meanwhile. Returns the new text.
+/// it meanwhile. Returns the new text; throws FileError when GLib cannot read
+/// the old text (then no file manager can, and the bridge leaves it alone).
 using MimeWanted = std::vector<std::pair<std::string, std::vector<std::string>>>;
 std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
                            const MimeWanted& wanted,
