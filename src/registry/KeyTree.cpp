@@ -1,6 +1,7 @@
 #include "KeyTree.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tavisk::registry::detail {
 
@@ -8,6 +9,10 @@ namespace {
 
 bool byFold(const Key* a, const Key* b) {
     return a->fold < b->fold;
+}
+
+bool byValueFold(const Key::ValueEntry* a, const Key::ValueEntry* b) {
+    return a->first < b->first;
 }
 
 } // namespace
@@ -42,6 +47,42 @@ const std::vector<Key*>& Key::ordered() {
     return m_order;
 }
 
+const std::vector<const Key::ValueEntry*>& Key::orderedValues() {
+    if (!m_valueOrderValid) {
+        m_valueOrder.clear();
+        m_valueOrder.reserve(values.size());
+        for (const auto& entry : values) {
+            m_valueOrder.push_back(&entry);
+        }
+        m_valueOrderValid = true;
+    }
+    return m_valueOrder;
+}
+
+Value& Key::setValue(const std::string& valueFold) {
+    auto [entry, added] = values.try_emplace(valueFold);
+    if (added && m_valueOrderValid) {
+        const ValueEntry* item = &*entry;
+        m_valueOrder.insert(
+            std::lower_bound(m_valueOrder.begin(), m_valueOrder.end(), item, byValueFold), item);
+    }
+    return entry->second;
+}
+
+bool Key::eraseValue(const std::string& valueFold) {
+    const auto found = values.find(valueFold);
+    if (found == values.end()) {
+        return false;
+    }
+    if (m_valueOrderValid) {
+        const ValueEntry* item = &*found;
+        m_valueOrder.erase(
+            std::lower_bound(m_valueOrder.begin(), m_valueOrder.end(), item, byValueFold));
+    }
+    values.erase(found);
+    return true;
+}
+
 void KeyTree::clear() {
     m_keys.clear();
 }
@@ -64,11 +105,35 @@ void KeyTree::load(const Connection& connection) {
             parent->children.emplace(key->fold, key);
         }
     }
+    setDepths(parents);
     Statement values(connection, "SELECT key, name, fold, type, data FROM vals");
     while (values.step()) {
         if (Key* key = find(values.integer(0))) {
-            key->values[values.text(2)] = Value{
+            key->setValue(values.text(2)) = Value{
                 values.text(1), static_cast<std::uint32_t>(values.integer(3)), values.blob(4)};
+        }
+    }
+}
+
+/// Gives every key its depth without recursion: each key's chain of parents
+/// is followed up to the first key whose depth is known, so every key is
+/// visited a bounded number of times however deep the tree.
+void KeyTree::setDepths(const std::vector<std::pair<Key*, std::int64_t>>& keys) {
+    std::unordered_set<const Key*> known;
+    std::vector<Key*> chain;
+    for (const auto& entry : keys) {
+        chain.clear();
+        Key* key = entry.first;
+        // A cycle of parents (a damaged file) would otherwise never end.
+        while (key && !known.count(key) && chain.size() <= keys.size()) {
+            chain.push_back(key);
+            key = key->parent;
+        }
+        std::size_t depth = key ? key->depth : 0;
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            depth = (*it)->parent ? depth + 1 : 0;
+            (*it)->depth = depth;
+            known.insert(*it);
         }
     }
 }
@@ -87,6 +152,7 @@ Key& KeyTree::addKey(std::int64_t id, Key& parent, std::string name, std::string
     auto key = std::make_unique<Key>();
     key->id = id;
     key->parent = &parent;
+    key->depth = parent.depth + 1;
     key->name = std::move(name);
     key->fold = std::move(fold);
     Key& added = *key;
