@@ -85,9 +85,8 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
         EXPECT_EQ(key != nullptr, c.expected == ERROR_SUCCESS);
         RegCloseKey(key);
         // A refusal creates nothing, not even the keys above the limit.
-        EXPECT_EQ(modRegistry::RegKeyExists(c.root == HKEY_CURRENT_USER ? modRegistry::HKCU
-                                                                       : modRegistry::HKCR,
-                                            "Limit"),
+        EXPECT_EQ(modRegistry::RegKeyExists(
+                      c.root == HKEY_CURRENT_USER ? modRegistry::HKCU : modRegistry::HKCR, "Limit"),
                   c.expected == ERROR_SUCCESS);
         EXPECT_EQ(notices.empty(), c.expected != ERROR_SUCCESS);
         HKEY limit = nullptr;
@@ -95,8 +94,8 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
             RegCloseKey(limit);
             ASSERT_TRUE(runInTransaction([&] {
                 for (int level = c.levels - 1; level >= 0; --level) {
-                    RegDeleteKeyA(c.root, ("Limit" + std::string(level ? "\\" : "") +
-                                           chain(level)).c_str());
+                    RegDeleteKeyA(
+                        c.root, ("Limit" + std::string(level ? "\\" : "") + chain(level)).c_str());
                 }
                 return true;
             }));
@@ -132,8 +131,8 @@ TEST_F(StoreLimits, DeletingAnOverDeepTreeReportsItsTopAndNamesNoKeyBeyondTheLim
             }
             for (std::size_t level = 0; level + 1 < names.size(); ++level) {
                 HKEY next = nullptr;
-                if (RegOpenKeyExA(handles.back(), names[level].c_str(), 0, KEY_ALL_ACCESS,
-                                  &next) != ERROR_SUCCESS) {
+                if (RegOpenKeyExA(handles.back(), names[level].c_str(), 0, KEY_ALL_ACCESS, &next) !=
+                    ERROR_SUCCESS) {
                     return false;
                 }
                 handles.push_back(next);
