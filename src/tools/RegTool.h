@@ -14,7 +14,9 @@ constexpr int ExitFailure = 1; ///< a key or value does not exist, or the input 
 constexpr int ExitUsage = 2;   ///< wrong usage
 
 /// Runs the tool with its arguments (without the program's name) on the store
-/// of the TAVISK_REGISTRY rule, and returns the exit status.
-int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+/// of the TAVISK_REGISTRY rule, and returns the exit status. When out is a
+/// terminal, query shows names and data with control characters escaped.
+int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+               bool outIsTerminal = false);
 
 } // namespace tavisk::regtool
