@@ -36,6 +36,10 @@ struct Key {
     const std::vector<Key*>& ordered();
     void childAdded(Key* child);
     void childRemoved(const Key* child);
+    /// The subkey at index in enumeration order, which child() then finds
+    /// first: a caller that lists subkeys and opens each one in turn finds
+    /// each without a hash lookup among its many siblings.
+    Key* enumerated(std::size_t index);
 
     /// The values in enumeration order (by the name's fold), kept like ordered().
     const std::vector<const ValueEntry*>& orderedValues();
@@ -45,8 +49,10 @@ struct Key {
     bool eraseValue(const std::string& valueFold);
 
 private:
+    friend class KeyTree;
     std::vector<Key*> m_order;
     bool m_orderValid = false;
+    Key* m_enumerated = nullptr;
     std::vector<const ValueEntry*> m_valueOrder;
     bool m_valueOrderValid = false;
 };
@@ -67,8 +73,6 @@ public:
     static std::string fullName(const Key& key);
 
 private:
-    static void setDepths(const std::vector<std::pair<Key*, std::int64_t>>& keys);
-
     std::unordered_map<std::int64_t, std::unique_ptr<Key>> m_keys;
 };
 

@@ -540,11 +540,11 @@ LONG Store::enumKey(HKEY handle, DWORD index, char* name, DWORD nameSize) {
         if (const LONG resolved = resolve(handle, KEY_ENUMERATE_SUB_KEYS, key)) {
             return resolved;
         }
-        const auto& subkeys = key->ordered();
-        if (index >= subkeys.size()) {
+        const Key* subkey = key->enumerated(index);
+        if (!subkey) {
             return ERROR_NO_MORE_ITEMS;
         }
-        const std::string& found = subkeys[index]->name;
+        const std::string& found = subkey->name;
         if (found.size() >= nameSize) {
             return ERROR_MORE_DATA;
         }
@@ -751,8 +751,8 @@ bool Store::runInTransaction(const std::function<bool()>& body, std::string* err
             execQuietly("ROLLBACK");
             invalidate();
         }
-        return fail("The registry store \"" + m_path + "\" cannot be changed: " + reasonOf(failure) +
-                    ".");
+        return fail("The registry store \"" + m_path +
+                    "\" cannot be changed: " + reasonOf(failure) + ".");
     }
     ++m_transactionDepth;
     bool keep = false;
@@ -793,8 +793,8 @@ bool Store::finishTransaction(bool keep, std::string reason, std::string* error)
             m_connection.exec("COMMIT");
         } catch (const SqliteError& failure) {
             keep = false;
-            reason = "The registry store \"" + m_path + "\" could not commit: " + reasonOf(failure) +
-                     ".";
+            reason = "The registry store \"" + m_path +
+                     "\" could not commit: " + reasonOf(failure) + ".";
         }
     }
     if (!keep) {

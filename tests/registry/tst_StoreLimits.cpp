@@ -249,3 +249,22 @@ TEST_F(StoreLimits, ValuesAreListedByIndexInOneOrderWhileTheyComeAndGo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StoreLimits, ASubkeyFoundByItsIndexIsFoundAgainAfterItWasReplaced) {
+    // Listing remembers the subkey last listed, to open it without a search.
+    modRegistry::WriteRegValue(modRegistry::HKCU, "List\\Entry", "v", 1, std::string("old"));
+    std::int32_t first = 0;
+    std::int32_t second = 1;
+    EXPECT_EQ(modRegistry::EnumRegSubkey(modRegistry::HKCU, "List", first), "Entry");
+    modRegistry::DeleteRegKey(modRegistry::HKCU, "List\\Entry");
+    EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCU, "List\\Entry", "v"), "Not Found");
+    modRegistry::WriteRegValue(modRegistry::HKCU, "List\\ENTRY", "v", 1, std::string("new"));
+    EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCU, "List\\entry", "v"), "new");
+    EXPECT_EQ(modRegistry::EnumRegSubkey(modRegistry::HKCU, "List", first), "ENTRY");
+    EXPECT_EQ(modRegistry::EnumRegSubkey(modRegistry::HKCU, "List", second), "Not Found");
+    EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCU, "List\\Entry", "v"), "new");
+}
+
+} // namespace
