@@ -589,6 +589,14 @@ TEST_F(RegToolTest, ExportMakesItsTemporaryFileAnewAndGivesTheFileItsMode) {
         }
         EXPECT_EQ(folderNames(out), namesAfter) << "no temporary file is left";
     }
+    // A folder in the target's place: the rename fails and the temporary goes.
+    fs::create_directory(out / "folder.reg");
+    const auto namesBefore = folderNames(out);
+    const ToolRun onFolder = run({"export", "HKCU\\E", (out / "folder.reg").string()});
+    EXPECT_EQ(onFolder.status, 1);
+    EXPECT_NE(onFolder.err.find("cannot write " + (out / "folder.reg").string()), std::string::npos)
+        << onFolder.err;
+    EXPECT_EQ(folderNames(out), namesBefore);
     // A folder the tool cannot create files in leaves the target as it was.
     const std::string target = (out / "e.reg").string();
     writeBytes(target, "kept");
