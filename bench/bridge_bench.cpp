@@ -317,7 +317,7 @@ void importWithAndWithoutBridge() {
             }
             std::ostringstream out, err;
             const double ms = timed([&] {
-                tavisk::regtool::runRegTool({"import", file}, out, err, [](int status) {
+                tavisk::regtool::runRegTool({"import", file}, out, err, false, [](int status) {
                     desktop::flushBridge();
                     return status;
                 });

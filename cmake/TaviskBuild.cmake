@@ -12,3 +12,13 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
         target_link_options(tavisk_build INTERFACE -fsanitize=address,undefined)
     endif()
 endif()
+if(TAVISK_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "TAVISK_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    # Everything is instrumented for libFuzzer's coverage and checked by the
+    # sanitizers; only the fuzz programs link libFuzzer's main.
+    target_compile_options(tavisk_build INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                  -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(tavisk_build INTERFACE -fsanitize=address,undefined)
+endif()

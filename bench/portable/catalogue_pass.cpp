@@ -4,7 +4,8 @@
 // catalogue does it. Timed with the standard clock rather than Google
 // Benchmark, so that the same source builds for Windows (and runs there, or
 // under Wine, on the platform's registry) and here on the stand-in store.
-//   catalogue_pass [count [runs]]     defaults: 20000 keys, 5 runs
+//   catalogue_pass [count [runs [ordered]]]   defaults: 20000 keys, 5 runs, the
+//   keys written in an order fixed by a seed ("ordered": in the order listed)
 #include "RegistryApi.h"
 #include "modRegistry.h"
 
@@ -19,6 +20,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -69,9 +72,15 @@ public:
 
     /// Writes the file types through modRegistry; the stand-in commits them
     /// in one transaction, so that making them costs one sync, not thousands.
-    void fill(int count) const {
+    void fill(int count, bool ordered) const {
         const auto write = [&] {
-            for (int i = 0; i < count; ++i) {
+            // In an order fixed by the seed: a user's types arrive in no particular order.
+            std::vector<int> order(static_cast<std::size_t>(count));
+            std::iota(order.begin(), order.end(), 0);
+            if (!ordered) {
+                std::shuffle(order.begin(), order.end(), std::mt19937(20261206u));
+            }
+            for (const int i : order) {
                 const std::string type = m_base + "\\application/x-type-" + std::to_string(i);
                 modRegistry::WriteRegValue(modRegistry::HKCR, type, "", 1, "Type " + type);
                 modRegistry::WriteRegValue(modRegistry::HKCR, type + "\\DefaultIcon", "", 1,
@@ -83,6 +92,10 @@ public:
         write();
 #else
         tavisk::registry::runInTransaction(write);
+        // The catalogue is read by a program that opened the store after
+        // the types were written, so it reads them from the file.
+        tavisk::registry::closeStore();
+        tavisk::registry::openStore(m_folder + "/registry.db");
 #endif
     }
 
@@ -114,13 +127,14 @@ double milliseconds(Clock::duration elapsed) {
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+    const bool ordered = argc > 3 && std::string(argv[3]) == "ordered";
     if (count <= 0 || runs <= 0) {
         std::fprintf(stderr, "usage: %s [count [runs]]\n", argv[0]);
         return 2;
     }
     BenchRegistry registry;
     const auto fillStart = Clock::now();
-    registry.fill(count);
+    registry.fill(count, ordered);
     const double fillMs = milliseconds(Clock::now() - fillStart);
 
     std::vector<double> passes;
@@ -139,9 +153,10 @@ int main(int argc, char** argv) {
 #else
     const char* registryName = "stand-in store";
 #endif
-    std::printf("catalogue pass, %s: %d keys, fill %.0f ms, pass median %.1f ms "
+    std::printf("catalogue pass, %s: %d keys written %s, fill %.0f ms, pass median %.1f ms "
                 "(min %.1f, max %.1f, %d runs), %.2f us per key\n",
-                registryName, count, fillMs, passes[passes.size() / 2], passes.front(),
-                passes.back(), runs, 1000.0 * passes[passes.size() / 2] / count);
+                registryName, count, ordered ? "in order" : "in random order", fillMs,
+                passes[passes.size() / 2], passes.front(), passes.back(), runs,
+                1000.0 * passes[passes.size() / 2] / count);
     return 0;
 }

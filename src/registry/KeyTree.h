@@ -23,20 +23,38 @@ struct Value {
 struct Key {
     std::int64_t id = 0;
     Key* parent = nullptr;
-    std::string name;                                    ///< as first written
-    std::string fold;                                    ///< as compared
+    std::size_t depth = 0; ///< levels below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
+    std::string name;      ///< as first written
+    std::string fold;      ///< as compared
     std::unordered_map<std::string_view, Key*> children; ///< by the child's fold
-    std::map<std::string, Value> values;                 ///< by the value name's fold
+    using Values = std::map<std::string, Value>;
+    using ValueEntry = Values::value_type;
+    Values values; ///< by the value name's fold; change it through setValue and eraseValue
 
     /// The subkeys in enumeration order (by fold), built when first asked for
     /// and then kept in order as subkeys come and go.
     const std::vector<Key*>& ordered();
     void childAdded(Key* child);
     void childRemoved(const Key* child);
+    /// The subkey at index in enumeration order, which child() then finds
+    /// first: a caller that lists subkeys and opens each one in turn finds
+    /// each without a hash lookup among its many siblings.
+    Key* enumerated(std::size_t index);
+
+    /// The values in enumeration order (by the name's fold), kept like ordered().
+    const std::vector<const ValueEntry*>& orderedValues();
+    /// Sets the value of that fold, adding it when missing.
+    Value& setValue(const std::string& valueFold);
+    /// Removes the value of that fold; false when there was none.
+    bool eraseValue(const std::string& valueFold);
 
 private:
+    friend class KeyTree;
     std::vector<Key*> m_order;
     bool m_orderValid = false;
+    Key* m_enumerated = nullptr;
+    std::vector<const ValueEntry*> m_valueOrder;
+    bool m_valueOrderValid = false;
 };
 
 class KeyTree final {

@@ -14,6 +14,10 @@ namespace tavisk::registry {
 /// Longest key name and value name, in UTF-16 units as the registry counts them.
 constexpr std::size_t MaxKeyNameLength = 255;
 constexpr std::size_t MaxValueNameLength = 16383;
+/// Deepest key the store creates, in levels below HKEY_LOCAL_MACHINE or
+/// HKEY_CURRENT_USER, as deep as the platform's registry goes. A deeper key
+/// is refused with ERROR_BAD_PATHNAME.
+constexpr std::size_t MaxKeyDepth = 512;
 
 /// The name as it is compared: every character mapped to its simple upper
 /// case. Nothing for text that is not well-formed UTF-8.

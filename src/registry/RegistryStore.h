@@ -62,12 +62,18 @@ std::size_t openHandleCount();
 /// body throws is caught; its message becomes the error). Another process's
 /// writers wait until it ends. A call inside body nests: its writes are
 /// dropped alone when it fails, and kept only if the outer call commits.
-/// Returns whether the changes were committed; error receives the reason.
+/// Returns whether the changes were committed; error receives the reason. When
+/// the store's file was deleted or replaced since it was opened, nothing is
+/// written (body does not run, or its changes are not committed) and the
+/// reason names the file and says to start the program again.
 bool runInTransaction(const std::function<bool()>& body, std::string* error = nullptr);
 
 /// Full names ("HKEY_LOCAL_MACHINE\SOFTWARE\Classes\text/plain\Shell\...") of
-/// the keys whose values or subkeys changed in one committed write. HKEY_CLASSES_ROOT
-/// is reported by its true place under HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
+/// the keys whose values or subkeys changed in one committed write, and of the
+/// keys it deleted. HKEY_CLASSES_ROOT is reported by its true place under
+/// HKEY_LOCAL_MACHINE\SOFTWARE\Classes. A change more than 512 levels (MaxKeyDepth)
+/// down (a tree left by a version without the limit) is reported by its
+/// ancestor at that depth, so that no name is longer than the limit allows.
 using ChangeListener = std::function<void(const std::vector<std::string>& changedKeys)>;
 
 /// Installs the listener called after each commit made by this process

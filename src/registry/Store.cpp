@@ -39,6 +39,15 @@ LONG errorCode(const SqliteError& error) {
     }
 }
 
+/// Why the store failed, in words: SQLite's own text, except for a full disk,
+/// which it calls "database or disk is full".
+std::string reasonOf(const SqliteError& error) {
+    if (error.primary() == SQLITE_FULL) {
+        return "the disk is full: make room on it and try again";
+    }
+    return error.what();
+}
+
 /// The header of SQLite's WAL index, shared by every process that has the
 /// store open. Every commit changes it, so comparing it with the copy seen
 /// last tells whether anything may have changed, at the cost of reading a
@@ -186,6 +195,7 @@ void Store::reload() {
 
 void Store::invalidate() {
     m_loaded = false;
+    m_reportedAncestor.clear();
     m_tree.clear();
     ++m_generation;
 }
@@ -245,20 +255,72 @@ HKEY Store::newHandle(Key& key, REGSAM access) {
 
 // --- writing -------------------------------------------------------------
 
+/// The key a change is reported by: the key itself, or for a key deeper than
+/// MaxKeyDepth its ancestor at that depth. Found without recursion and
+/// remembered for every key on the way, so that the keys of a deep chain
+/// cost a bounded number of steps each and no change's name is longer than
+/// MaxKeyDepth names: the change list stays linear in the keys changed.
+const Key& Store::reportedKey(const Key& key) {
+    if (key.depth <= registry::MaxKeyDepth) {
+        return key;
+    }
+    std::vector<const Key*> chain;
+    const Key* current = &key;
+    const Key* reported = nullptr;
+    while (!reported) {
+        if (current->depth == registry::MaxKeyDepth) {
+            reported = current;
+        } else if (const auto found = m_reportedAncestor.find(current->id);
+                   found != m_reportedAncestor.end()) {
+            reported = found->second;
+        } else {
+            chain.push_back(current);
+            current = current->parent;
+        }
+    }
+    for (const Key* below : chain) {
+        m_reportedAncestor.emplace(below->id, reported);
+    }
+    return *reported;
+}
+
+/// Notes a change of the key's values or subkeys; its name is made when the
+/// commit is reported.
 void Store::changed(const Key& key) {
-    m_changes.push_back(KeyTree::fullName(key));
+    m_changes.push_back({reportedKey(key).id, {}});
+}
+
+/// Notes the deletion of a key, by the name it has now: it is gone when the
+/// commit is reported.
+void Store::removed(const Key& key) {
+    const Key& reported = reportedKey(key);
+    if (&reported == &key) {
+        m_changes.push_back({0, KeyTree::fullName(key)});
+    } else {
+        m_changes.push_back({reported.id, {}});
+    }
 }
 
 void Store::notify() {
+    m_reportedAncestor.clear();
     if (!m_listener) {
         m_changes.clear();
         return;
     }
     std::vector<std::string> changes;
     std::unordered_set<std::string> seen;
-    for (auto& name : m_changes) {
-        if (seen.insert(name).second) {
-            changes.push_back(std::move(name));
+    std::unordered_set<std::int64_t> seenIds;
+    for (auto& change : m_changes) {
+        if (change.id != 0) {
+            // A key deleted later in the commit is reported by its deletion.
+            const Key* key = seenIds.insert(change.id).second ? m_tree.find(change.id) : nullptr;
+            if (!key) {
+                continue;
+            }
+            change.name = KeyTree::fullName(*key);
+        }
+        if (seen.insert(change.name).second) {
+            changes.push_back(std::move(change.name));
         }
     }
     m_changes.clear();
@@ -281,7 +343,7 @@ template <class Operation> LONG Store::guarded(Operation&& operation) {
     } catch (const SqliteError& error) {
         if (m_transactionDepth > 0 && !m_transactionBroken) {
             m_transactionBroken = true;
-            m_brokenReason = error.what();
+            m_brokenReason = reasonOf(error);
         }
         invalidate();
         return errorCode(error);
@@ -303,6 +365,10 @@ template <class Change> LONG Store::write(Change&& change) {
     }
     m_begin.run();
     try {
+        if (!fileProblem().empty()) {
+            m_connection.exec("ROLLBACK");
+            return ERROR_REGISTRY_IO_FAILED;
+        }
         refresh();
         const LONG result = change();
         if (result != ERROR_SUCCESS) {
@@ -325,6 +391,9 @@ LONG Store::createMissing(HKEY parent, const std::vector<NamePart>& parts, Key*&
     Key* current = nullptr;
     if (const LONG result = resolve(parent, KEY_CREATE_SUB_KEY, current)) {
         return result;
+    }
+    if (current->depth + parts.size() > registry::MaxKeyDepth) {
+        return ERROR_BAD_PATHNAME;
     }
     for (const auto& part : parts) {
         Key* next = KeyTree::child(*current, part.fold);
@@ -355,7 +424,7 @@ LONG Store::removeKey(HKEY handle, const std::vector<NamePart>& parts) {
     }
     m_deleteValues.bind(1, key->id).run();
     m_deleteKey.bind(1, key->id).run();
-    changed(*key);
+    removed(*key);
     changed(*key->parent);
     m_tree.removeKey(*key);
     ++m_generation;
@@ -413,6 +482,9 @@ LONG Store::createKey(HKEY parent, const char* subKey, HKEY* result) {
         }
         Key* key = walk(*base, parts);
         if (!key) {
+            if (base->depth + parts.size() > registry::MaxKeyDepth) {
+                return ERROR_BAD_PATHNAME;
+            }
             if (const LONG created = write([&] { return createMissing(parent, parts, key); })) {
                 return created;
             }
@@ -468,11 +540,11 @@ LONG Store::enumKey(HKEY handle, DWORD index, char* name, DWORD nameSize) {
         if (const LONG resolved = resolve(handle, KEY_ENUMERATE_SUB_KEYS, key)) {
             return resolved;
         }
-        const auto& subkeys = key->ordered();
-        if (index >= subkeys.size()) {
+        const Key* subkey = key->enumerated(index);
+        if (!subkey) {
             return ERROR_NO_MORE_ITEMS;
         }
-        const std::string& found = subkeys[index]->name;
+        const std::string& found = subkey->name;
         if (found.size() >= nameSize) {
             return ERROR_MORE_DATA;
         }
@@ -492,10 +564,11 @@ LONG Store::enumValue(HKEY handle, DWORD index, char* name, DWORD* nameSize, DWO
         if (const LONG resolved = resolve(handle, KEY_QUERY_VALUE, key)) {
             return resolved;
         }
-        if (index >= key->values.size()) {
+        const auto& values = key->orderedValues();
+        if (index >= values.size()) {
             return ERROR_NO_MORE_ITEMS;
         }
-        const Value& value = std::next(key->values.begin(), index)->second;
+        const Value& value = values[index]->second;
         if (value.name.size() >= *nameSize) {
             return ERROR_MORE_DATA;
         }
@@ -544,12 +617,12 @@ LONG Store::setValue(HKEY handle, const char* name, DWORD type, const BYTE* data
                 .bind(4, std::int64_t{type})
                 .bindBlob(5, data, size)
                 .run();
-            auto [entry, added] = key->values.try_emplace(fold);
-            if (added) {
-                entry->second.name = spelling;
+            Value& value = key->setValue(fold);
+            if (value.name.empty()) {
+                value.name = spelling;
             }
-            entry->second.type = type;
-            entry->second.data =
+            value.type = type;
+            value.data =
                 data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
             changed(*key);
             return ERROR_SUCCESS;
@@ -600,7 +673,7 @@ LONG Store::deleteValue(HKEY handle, const char* name) {
             if (const LONG resolved = resolve(handle, KEY_SET_VALUE, key)) {
                 return resolved;
             }
-            if (!key->values.erase(fold)) {
+            if (!key->eraseValue(fold)) {
                 return ERROR_FILE_NOT_FOUND;
             }
             m_deleteValue.bind(1, key->id).bind(2, fold).run();
@@ -630,6 +703,23 @@ LONG Store::closeKey(HKEY handle) {
 
 // --- transactions --------------------------------------------------------
 
+/// SQLite tells whether the file it has open is still the one at the store's
+/// path (same inode, not unlinked). A change written to a file that was
+/// deleted or replaced would be acknowledged and then lost: no other process
+/// reads that file again.
+std::string Store::fileProblem() {
+    int moved = 0;
+    if (sqlite3_file_control(m_connection.handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) !=
+            SQLITE_OK ||
+        !moved) {
+        return {};
+    }
+    return "The registry store \"" + m_path +
+           "\" was deleted or replaced by another program after it was opened, so changes "
+           "written to it now would be lost. Nothing was saved: start the program again to "
+           "open the file that is at that place now.";
+}
+
 bool Store::runInTransaction(const std::function<bool()>& body, std::string* error) {
     const auto fail = [&](const std::string& reason) {
         if (error) {
@@ -645,6 +735,10 @@ bool Store::runInTransaction(const std::function<bool()>& body, std::string* err
     try {
         if (outer) {
             m_connection.exec("BEGIN IMMEDIATE");
+            if (const std::string problem = fileProblem(); !problem.empty()) {
+                execQuietly("ROLLBACK");
+                return fail(problem);
+            }
             m_transactionBroken = false;
             m_brokenReason.clear();
             m_changes.clear();
@@ -657,8 +751,8 @@ bool Store::runInTransaction(const std::function<bool()>& body, std::string* err
             execQuietly("ROLLBACK");
             invalidate();
         }
-        return fail("The registry store \"" + m_path + "\" cannot be changed: " + failure.what() +
-                    ".");
+        return fail("The registry store \"" + m_path +
+                    "\" cannot be changed: " + reasonOf(failure) + ".");
     }
     ++m_transactionDepth;
     bool keep = false;
@@ -689,12 +783,18 @@ bool Store::runInTransaction(const std::function<bool()>& body, std::string* err
 
 bool Store::finishTransaction(bool keep, std::string reason, std::string* error) {
     if (keep) {
+        if (std::string problem = fileProblem(); !problem.empty()) {
+            keep = false;
+            reason = std::move(problem);
+        }
+    }
+    if (keep) {
         try {
             m_connection.exec("COMMIT");
         } catch (const SqliteError& failure) {
             keep = false;
-            reason =
-                "The registry store \"" + m_path + "\" could not commit: " + failure.what() + ".";
+            reason = "The registry store \"" + m_path +
+                     "\" could not commit: " + reasonOf(failure) + ".";
         }
     }
     if (!keep) {

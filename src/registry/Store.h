@@ -77,7 +77,12 @@ private:
     Key* walk(Key& from, const std::vector<NamePart>& parts) const;
     HKEY newHandle(Key& key, REGSAM access);
     void changed(const Key& key);
+    void removed(const Key& key);
+    const Key& reportedKey(const Key& key);
     void notify();
+    /// The reason no change may be written, when the file was deleted or
+    /// replaced since the store was opened; empty when it is in place.
+    std::string fileProblem();
     void execQuietly(const char* sql);
 
     LONG createMissing(HKEY parent, const std::vector<NamePart>& parts, Key*& key);
@@ -103,7 +108,16 @@ private:
     int m_transactionDepth = 0; ///< runInTransaction calls under way
     bool m_transactionBroken = false;
     std::string m_brokenReason;
-    std::vector<std::string> m_changes; ///< keys changed by the pending commit
+    /// A key changed by the pending commit: a key of the tree by its id, or a
+    /// key deleted meanwhile by the full name it had.
+    struct PendingChange {
+        std::int64_t id = 0;
+        std::string name;
+    };
+    std::vector<PendingChange> m_changes;
+    /// Keys deeper than MaxKeyDepth, by id, with the ancestor at that depth
+    /// that reports them (filled while a commit is pending).
+    std::unordered_map<std::int64_t, const Key*> m_reportedAncestor;
     ChangeListener m_listener;
     bool m_notifying = false;
 

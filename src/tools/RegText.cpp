@@ -58,14 +58,21 @@ std::u32string decodeStoreText(std::string_view bytes) {
 std::optional<std::string> encodeStoreText(std::u32string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
+    bool escapes = false;
     for (const char32_t c : text) {
         if (c >= EscapeBase + 0x80 && c <= EscapeBase + 0xFF) {
             bytes += static_cast<char>(c - EscapeBase);
+            escapes = true;
         } else if (isSurrogate(c) || c > 0x10FFFF) {
             return std::nullopt;
         } else {
             appendUtf8(bytes, c);
         }
+    }
+    // Escaped bytes that join into well-formed UTF-8 would come back as
+    // another text: such a text has no store bytes of its own.
+    if (escapes && decodeStoreText(bytes) != text) {
+        return std::nullopt;
     }
     return bytes;
 }

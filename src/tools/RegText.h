@@ -15,7 +15,8 @@ namespace tavisk::regtool {
 std::u32string decodeStoreText(std::string_view bytes);
 
 /// Store bytes of code points, U+DC80..U+DCFF turned back into their byte.
-/// Nothing when another surrogate code point is among them.
+/// Nothing when another surrogate code point is among them, or when such
+/// bytes would join into a character (the text would not come back as itself).
 std::optional<std::string> encodeStoreText(std::u32string_view text);
 
 /// UTF-16LE bytes; surrogate code points become their own single code unit.

@@ -6,6 +6,7 @@
 #include "RegKeyName.h"
 #include "RegistryNames.h"
 #include "RegistryStore.h"
+#include "TerminalText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,6 +23,7 @@
 #include <ostream>
 #include <sstream>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavisk::regtool {
@@ -137,6 +140,7 @@ struct Context {
     const Arguments& args;
     std::ostream& out;
     std::ostream& err;
+    bool terminal; ///< out is a terminal: names and data are shown escaped
 };
 
 KeyName keyArgument(const std::string& text) {
@@ -281,9 +285,15 @@ std::string dataText(const RegValue& value) {
     }
 }
 
-void printValue(std::ostream& out, const RegValue& value) {
-    out << "    " << (value.name.empty() ? "(Default)" : value.name) << "    "
-        << typeName(value.type) << "    " << dataText(value) << '\n';
+void printValue(Context& context, const RegValue& value) {
+    context.out << "    "
+                << (value.name.empty() ? "(Default)" : shown(value.name, context.terminal))
+                << "    " << typeName(value.type) << "    "
+                << shown(dataText(value), context.terminal) << '\n';
+}
+
+void printKey(Context& context, const std::string& fullName) {
+    context.out << shown(fullName, context.terminal) << '\n';
 }
 
 /// The key, or Failure when it does not exist.
@@ -307,19 +317,19 @@ void queryTree(Context& context, const KeyName& key, const std::optional<std::st
     if (!blocks) {
         throw Failure("key not found: " + key.fullName());
     }
-    const auto shown = [&](const RegValue& v) {
+    const auto selected = [&](const RegValue& v) {
         return !valueName || sameValueName(v.name, *valueName);
     };
     bool found = false;
     for (const auto& block : *blocks) {
-        if (valueName && std::none_of(block.values.begin(), block.values.end(), shown)) {
+        if (valueName && std::none_of(block.values.begin(), block.values.end(), selected)) {
             continue;
         }
         found = true;
-        context.out << block.name << '\n';
+        printKey(context, block.name);
         for (const auto& value : block.values) {
-            if (shown(value)) {
-                printValue(context.out, value);
+            if (selected(value)) {
+                printValue(context, value);
             }
         }
     }
@@ -343,16 +353,16 @@ int runQuery(Context& context) {
         if (!value) {
             throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName());
         }
-        context.out << key.fullName() << '\n';
-        printValue(context.out, *value);
+        printKey(context, key.fullName());
+        printValue(context, *value);
         return ExitSuccess;
     }
-    context.out << key.fullName() << '\n';
+    printKey(context, key.fullName());
     for (const auto& value : opened.values()) {
-        printValue(context.out, value);
+        printValue(context, value);
     }
     for (const auto& subkey : opened.subkeys()) {
-        context.out << key.child(subkey).fullName() << '\n';
+        printKey(context, key.child(subkey).fullName());
     }
     return ExitSuccess;
 }
@@ -477,7 +487,9 @@ int runDelete(Context& context) {
     openRegistry(context, true);
     const OpenKey opened = existingKey(key, KEY_READ | KEY_WRITE);
     if (valueName) {
-        if (!opened.deleteValue(*valueName)) {
+        bool deleted = false;
+        inTransaction([&] { deleted = opened.deleteValue(*valueName); });
+        if (!deleted) {
             throw Failure("value not found: " + valueLabel(*valueName) + " in " + key.fullName());
         }
         return ExitSuccess;
@@ -491,28 +503,70 @@ int runDelete(Context& context) {
 
 // ------------------------------------------------------- export, import
 
+/// What a failed file operation's errno means, for a message.
+std::string fileErrorText(int error) {
+    if (error == ENOSPC || error == EDQUOT) {
+        return "the disk is full: make room on it and try again";
+    }
+    return std::strerror(error);
+}
+
+/// The permissions a new file gets: what the umask leaves of rw-rw-rw-.
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+/// Writes all of bytes to fd; false with errno set when it cannot.
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
 /// Writes the file through a temporary one beside it, so that a failure
-/// leaves any earlier file as it was.
+/// leaves any earlier file as it was. The temporary gets a name nobody can
+/// guess and is created anew (mkstemp: O_CREAT | O_EXCL), so that a file or
+/// link planted in the folder is never written through. The file ends up
+/// with the permissions of the file it replaces, or those the umask gives a
+/// new one.
 void writeFileWhole(const std::string& path, const std::string& bytes) {
     const fs::path target(path);
-    const fs::path temporary = target.parent_path() / (".~" + target.filename().string() + "." +
-                                                       std::to_string(::getpid()));
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            const std::string reason = std::strerror(errno);
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw Failure("cannot write " + path + ": " + reason);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const auto fail = [&](int error, bool created) {
+        if (created) {
+            ::unlink(temporary.c_str());
         }
+        throw Failure("cannot write " + path + ": " + fileErrorText(error));
+    };
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        fail(errno, false);
     }
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        throw Failure("cannot write " + path + ": " + error.message());
+    struct stat existing {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                            ? existing.st_mode & 07777
+                            : newFileMode();
+    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const int writeError = errno;
+    if (::close(fd) != 0 && written) {
+        fail(errno, true);
+    }
+    if (!written) {
+        fail(writeError, true);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        fail(errno, true);
     }
 }
 
@@ -545,7 +599,7 @@ std::string readWholeFile(const std::string& path) {
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw Failure("cannot read " + path + ": " + std::strerror(errno));
+        throw Failure("cannot read " + path + ": " + fileErrorText(errno));
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
@@ -645,6 +699,12 @@ const std::vector<Command>& commands() {
          "query KEY [--value NAME | --default] [--recursive]",
          "Show a key: its full name, one line per value (name, type, data), then its\n"
          "subkeys.\n\n"
+         "On a terminal, a name or data that holds a control character (such as ESC),\n"
+         "a character that reorders text, or bytes that are not UTF-8 is shown in the\n"
+         "shell's $'...' quoting: \\e for ESC, \\n, \\t, \\r and the like, \\xHH for\n"
+         "other bytes, \\uHHHH for other characters, \\\\ and \\' for \\ and '. Pasted\n"
+         "into bash it gives the exact text back. Output to a file or a pipe is not\n"
+         "changed, and export always writes the exact bytes.\n\n"
          "  -v, --value=NAME   show only the value NAME\n"
          "  -e, --default      show only the default value\n"
          "  -r, --recursive    show every key below too, depth-first\n",
@@ -741,7 +801,7 @@ int usageError(std::ostream& err, std::string_view command, const std::string& w
 }
 
 int runCommand(const Command& command, const std::vector<std::string>& rest, std::ostream& out,
-               std::ostream& err) {
+               std::ostream& err, bool terminal) {
     const Arguments args = parseArguments(rest, command.options);
     if (args.has("help")) {
         printCommandHelp(out, command);
@@ -754,14 +814,14 @@ int runCommand(const Command& command, const std::vector<std::string>& rest, std
     if (count > command.maxArguments) {
         throw UsageError("unexpected argument '" + args.positionals[command.maxArguments] + "'");
     }
-    Context context{args, out, err};
+    Context context{args, out, err, terminal};
     return command.run(context);
 }
 
 } // namespace
 
 int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-               const CommandEnd& end) {
+               bool outIsTerminal, const CommandEnd& end) {
     if (arguments.empty()) {
         printUsage(err);
         return ExitUsage;
@@ -780,7 +840,8 @@ int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std
     const registry::StoreSession session;
     int status = ExitFailure;
     try {
-        status = runCommand(*command, {arguments.begin() + 1, arguments.end()}, out, err);
+        status = runCommand(*command, {arguments.begin() + 1, arguments.end()}, out, err,
+                            outIsTerminal);
     } catch (const UsageError& error) {
         status = usageError(err, command->name, error.what());
     } catch (const std::exception& error) {

@@ -19,8 +19,9 @@ constexpr int ExitUsage = 2;   ///< wrong usage
 using CommandEnd = std::function<int(int status)>;
 
 /// Runs the tool with its arguments (without the program's name) on the store
-/// of the TAVISK_REGISTRY rule, and returns the exit status.
+/// of the TAVISK_REGISTRY rule, and returns the exit status. When out is a
+/// terminal, query shows names and data with control characters escaped.
 int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-               const CommandEnd& end = {});
+               bool outIsTerminal = false, const CommandEnd& end = {});
 
 } // namespace tavisk::regtool

@@ -2,6 +2,7 @@
 
 #include "DesktopBridge.h"
 #include "RegistryStore.h"
+#include "TerminalText.h"
 
 #include <sys/stat.h>
 
@@ -24,7 +25,11 @@ void printUsage(std::ostream& out) {
         << "\nThe store is the file named by TAVISK_REGISTRY, else\n"
         << "$XDG_DATA_HOME/tavisk/registry.db.\n"
         << "Exit status: 0 on success, 1 when the store is missing or unusable or a file\n"
-        << "could not be written or removed, 2 on wrong usage.\n";
+        << "could not be written or removed, 2 on wrong usage.\n"
+        << "\nOn a terminal, list shows a text that holds a control character (such as\n"
+        << "ESC), a character that reorders text, or bytes that are not UTF-8 in the\n"
+        << "shell's $'...' quoting (\\e for ESC, \\xHH, \\uHHHH, \\\\ and \\'), so that\n"
+        << "no caption or command can hide what it really holds.\n";
 }
 
 void printCommandHelp(std::ostream& out, const std::string& command) {
@@ -36,7 +41,8 @@ void printCommandHelp(std::ostream& out, const std::string& command) {
         out << "Removes every file and Thunar action that carries the bridge's marker.\n";
     else
         out << "Shows each entry the registry gives: caption, types, MIME types,\n"
-               "command, and the bridge's files present for it.\n";
+               "command, and the bridge's files present for it. On a terminal, text\n"
+               "with control characters is shown in the shell's $'...' quoting.\n";
     out << "  -h, --help    show this help\n";
 }
 
@@ -73,48 +79,53 @@ int report(const desktop::Outcome& outcome, std::ostream& out, std::ostream& err
     return outcome.ok() ? ExitSuccess : ExitFailure;
 }
 
-std::string joined(const std::vector<std::string>& items) {
+std::string joined(const std::vector<std::string>& items, bool terminal) {
     std::string text;
     for (const auto& item : items)
-        text += (text.empty() ? "" : ", ") + item;
+        text += (text.empty() ? "" : ", ") + regtool::shown(item, terminal);
     return text.empty() ? "(none)" : text;
 }
 
-void printEntry(const desktop::ListedEntry& listed, std::ostream& out) {
+void printEntry(const desktop::ListedEntry& listed, std::ostream& out, bool terminal) {
     const auto& entry = listed.entry;
-    out << entry.caption << '\n'
-        << "    types:      " << joined(entry.types) << '\n'
-        << "    MIME types: " << joined(entry.mimeTypes) << '\n'
-        << "    command:    " << entry.storedCommand << '\n'
-        << "    runs:       " << desktop::describeCommand(entry.command) << '\n'
+    const auto show = [terminal](const std::string& text) {
+        return regtool::shown(text, terminal);
+    };
+    out << show(entry.caption) << '\n'
+        << "    types:      " << joined(entry.types, terminal) << '\n'
+        << "    MIME types: " << joined(entry.mimeTypes, terminal) << '\n'
+        << "    command:    " << show(entry.storedCommand) << '\n'
+        << "    runs:       " << show(desktop::describeCommand(entry.command)) << '\n'
         << "    files:      " << (listed.files.empty() ? "(none)" : "") << '\n';
     for (const auto& file : listed.files)
-        out << "        " << file << '\n';
+        out << "        " << show(file) << '\n';
 }
 
-int runList(std::ostream& out) {
+int runList(std::ostream& out, bool terminal) {
     const auto listing = desktop::DesktopBridge().list();
     for (const auto& listed : listing.entries)
-        printEntry(listed, out);
+        printEntry(listed, out, terminal);
     for (const auto& skipped : listing.skipped)
-        out << "skipped: " << skipped.verb.type << "\\Shell\\" << skipped.verb.caption << ": "
-            << skipped.reason << '\n';
+        out << "skipped: "
+            << regtool::shown(skipped.verb.type + "\\Shell\\" + skipped.verb.caption, terminal)
+            << ": " << regtool::shown(skipped.reason, terminal) << '\n';
     return ExitSuccess;
 }
 
-int runCommand(const std::string& command, std::ostream& out, std::ostream& err) {
+int runCommand(const std::string& command, std::ostream& out, std::ostream& err, bool terminal) {
     if (command == "clean")
         return report(desktop::DesktopBridge().clean(), out, err);
     if (!openExistingStore(err))
         return ExitFailure;
     if (command == "sync")
         return report(desktop::DesktopBridge().sync(), out, err);
-    return runList(out);
+    return runList(out, terminal);
 }
 
 } // namespace
 
-int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 bool outIsTerminal) {
     if (arguments.empty()) {
         printUsage(err);
         return ExitUsage;
@@ -134,7 +145,7 @@ int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, s
         return usageError(err, command + ": unexpected argument '" + arguments[1] + "'");
     const registry::StoreSession session;
     try {
-        return runCommand(command, out, err);
+        return runCommand(command, out, err, outIsTerminal);
     } catch (const std::exception& error) {
         err << ProgramName << ": " << error.what() << '\n';
         return ExitFailure;

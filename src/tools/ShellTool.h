@@ -10,7 +10,9 @@ namespace tavisk::shelltool {
 
 /// Runs one command line (without the program's name). Exit status: 0 on
 /// success, 1 when the store is missing or unusable or a file could not be
-/// written or removed, 2 on wrong usage.
-int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+/// written or removed, 2 on wrong usage. When out is a terminal, list shows
+/// text with control characters escaped.
+int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                 bool outIsTerminal = false);
 
 } // namespace tavisk::shelltool

@@ -2,6 +2,7 @@
 #include "RegTool.h"
 
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 
@@ -20,5 +21,5 @@ int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     tavisk::desktop::installBridge();
     return tavisk::regtool::runRegTool(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                       std::cerr, bringMenusInStep);
+                                       std::cerr, ::isatty(STDOUT_FILENO) == 1, bringMenusInStep);
 }

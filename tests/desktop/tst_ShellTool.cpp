@@ -67,3 +67,19 @@ TEST_F(ShellToolTest, AFileThatCannotBeWrittenExitsWithOne) {
     EXPECT_NE(result.err.find("KDE: "), std::string::npos) << result.err;
     EXPECT_TRUE(fs::exists(fs::path(dataHome()) / "nemo/actions"));
 }
+
+TEST_F(ShellToolTest, ListOnATerminalShowsControlCharactersEscaped) {
+    // The bridge refuses the verb; list names it, escaped on a terminal.
+    addVerb("text/plain", "View\x1b[8m", "/usr/bin/harmless %1");
+    const std::string command = std::string("'") + TAVISK_SHELL + "' list";
+    const auto listed = run({"script", "-q", "-e", "-c", command, "/dev/null"}, root());
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out.find('\x1b'), std::string::npos) << listed.out;
+    EXPECT_NE(
+        listed.out.find("skipped: $'text/plain\\\\Shell\\\\View\\e[8m': its caption cannot be "
+                        "shown: it holds the control character U+001B"),
+        std::string::npos)
+        << listed.out;
+    // Into a pipe or a file the bytes are as stored.
+    EXPECT_NE(shell({"list"}).out.find("View\x1b[8m"), std::string::npos);
+}

@@ -257,6 +257,8 @@ TEST(RegFile, EveryFaultNamesItsLine) {
         {"text after data", version5File("[HKCU\\A]\n\"a\"=\"b\" c\n"), 3, "after the value"},
         {"stray line", version5File("[HKCU\\A]\nhello\n"), 3, "expected a [KEY] line"},
         {"lone surrogate", version5File("[HKCU\\A]\n\"a\"=hex(1):00,d8\n"), 3, "not valid Unicode"},
+        {"escaped bytes that join into a character",
+         version5File("[HKCU\\A]\n\"a\"=hex(1):c3,dc,a9,dc,00,00\n"), 3, "not valid Unicode"},
     };
     for (const auto& c : cases) {
         const auto [line, message] = errorOf(c.file);

@@ -2,14 +2,21 @@
 // as the executable for exit statuses and messages. Each test has its own
 // store and an empty MIME database unless it names the fixture.
 #include "RegAccess.h"
+#include "RegFile.h"
 #include "RegTool.h"
 #include "RegistryStore.h"
+#include "TerminalText.h"
 #include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 
 using tavisk::regtool::runRegTool;
@@ -51,14 +58,20 @@ protected:
         return result;
     }
 
-    /// Runs the executable itself with the test's environment.
-    ToolRun runExecutable(const std::string& args) const {
+    /// Runs a shell command with the test's environment.
+    ToolRun runShell(const std::string& command) const {
         const std::string out = m_dir.file("stdout");
         const std::string err = m_dir.file("stderr");
-        const std::string command = std::string("'") + TAVISK_REG_EXECUTABLE + "' " + args + " >'" +
-                                    out + "' 2>'" + err + "'";
-        const int raw = std::system(command.c_str());
+        const std::string line = "{ " + command + "\n} >'" + out + "' 2>'" + err + "'";
+        const int raw = std::system(line.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(out), readBytes(err)};
+    }
+
+    /// Runs the executable itself with the test's environment, with a stack
+    /// of stackKiB when given.
+    ToolRun runExecutable(const std::string& args, int stackKiB = 0) const {
+        const std::string limit = stackKiB ? "ulimit -s " + std::to_string(stackKiB) + " && " : "";
+        return runShell(limit + "'" + TAVISK_REG_EXECUTABLE + "' " + args);
     }
 
     /// Everything under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, as an export.
@@ -395,4 +408,302 @@ TEST_F(RegToolTest, EveryKeyOpenedIsClosedOnEveryPath) {
     EXPECT_FALSE(deleteTree(golden));
     EXPECT_EQ(registry::openHandleCount(), 0u);
     registry::closeStore();
+}
+
+namespace {
+
+/// Runs a statement on the store's file with a connection of its own.
+void execSqlite(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    char* message = nullptr;
+    const int status = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
+    const std::string error = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_close(db);
+    ASSERT_EQ(status, SQLITE_OK) << error;
+}
+
+/// HKEY_CURRENT_USER\Deep with a chain of levels keys "k" below it, put
+/// straight into the file as a version without a depth limit could leave it.
+void plantDeepChain(const std::string& store, int levels) {
+    execSqlite(store, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < " +
+                          std::to_string(levels) +
+                          ") INSERT INTO keys(id, parent, name, fold) SELECT 100000 + n, "
+                          "CASE n WHEN 1 THEN 2 ELSE 100000 + n - 1 END, "
+                          "CASE n WHEN 1 THEN 'Deep' ELSE 'k' END, "
+                          "CASE n WHEN 1 THEN 'DEEP' ELSE 'K' END FROM c");
+}
+
+std::string kChain(int levels) {
+    std::string path;
+    for (int i = 0; i < levels; ++i) {
+        path += i ? "\\k" : "k";
+    }
+    return path;
+}
+
+/// Lines of text that start with prefix.
+long linesStartingWith(const std::string& text, const std::string& prefix) {
+    long count = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto end = std::min(text.find('\n', at), text.size());
+        count += text.compare(at, prefix.size(), prefix) == 0;
+        at = end + 1;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(RegToolTest, DeepTreesAreWalkedOnASmallStack) {
+    // With a 128 KiB stack, a walk that recursed once per level would run out
+    // long before 2,000 levels; query and export print every level's full
+    // name, so their output grows with the square of the depth.
+    ASSERT_EQ(run({"add", "HKCU\\Start"}).status, 0);
+    const std::string store = m_dir.file("registry.db");
+    plantDeepChain(store, 2000);
+    const std::string deepest = "HKEY_CURRENT_USER\\Deep\\" + kChain(1999);
+    const ToolRun query = runExecutable("query 'HKCU\\Deep' --recursive", 128);
+    EXPECT_EQ(query.status, 0) << query.err;
+    EXPECT_EQ(linesStartingWith(query.out, "HKEY_CURRENT_USER\\Deep"), 2000);
+    EXPECT_NE(query.out.find(deepest + "\n"), std::string::npos);
+
+    const ToolRun exported =
+        runExecutable("export 'HKCU\\Deep' '" + m_dir.file("deep.reg") + "'", 128);
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    const auto contents = tavisk::regtool::parseRegFile(readBytes(m_dir.file("deep.reg")));
+    ASSERT_EQ(contents.operations.size(), 2000u);
+    EXPECT_EQ(contents.operations.back().key.fullName(), deepest);
+
+    // 20,000 levels: deleted whole, by delete --recursive and by a [-KEY] line.
+    execSqlite(store, "DELETE FROM keys WHERE id > 100000");
+    for (const std::string& how : {std::string("delete"), std::string("import")}) {
+        SCOPED_TRACE(how);
+        plantDeepChain(store, 20000);
+        writeBytes(m_dir.file("remove.reg"), version5("[-HKEY_CURRENT_USER\\Deep]\r\n"));
+        const ToolRun removed =
+            runExecutable(how == "delete" ? "delete 'HKCU\\Deep' --recursive"
+                                          : "import '" + m_dir.file("remove.reg") + "'",
+                          128);
+        EXPECT_EQ(removed.status, 0) << removed.err;
+        EXPECT_EQ(run({"query", "HKCU\\Deep"}).status, 1);
+        EXPECT_EQ(run({"query", "HKCU\\Start"}).status, 0);
+    }
+}
+
+TEST_F(RegToolTest, AKeyDeeperThanTheRegistryHoldsIsRefusedWithNothingChanged) {
+    ASSERT_EQ(run({"add", "HKCU\\Start", "-v", "v", "-d", "1"}).status, 0);
+    const std::string before = snapshot();
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string fileLine; ///< for an import: where the error is reported
+    };
+    const std::string deepFile = m_dir.file("deep.reg");
+    writeBytes(deepFile,
+               version5("[HKEY_CURRENT_USER\\Start\\New]\r\n\"a\"=\"b\"\r\n[HKEY_CURRENT_USER\\" +
+                        kChain(16000) + "]\r\n"));
+    const std::vector<Case> cases = {
+        {"add 513 levels", {"add", "HKCU\\" + kChain(513)}, ""},
+        {"add 511 below HKCR", {"add", "HKCR\\" + kChain(511), "-v", "x", "-d", "y"}, ""},
+        {"import 16000 levels", {"import", deepFile}, deepFile + ":4: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ToolRun result = run(c.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.starts_with(c.fileLine.empty() ? "tavisk-reg: " : c.fileLine))
+            << result.err.substr(0, 300);
+        EXPECT_NE(result.err.find("at most 512 levels"), std::string::npos);
+        EXPECT_LT(result.err.size(), 600u) << "the message shortens the key's name";
+        EXPECT_EQ(snapshot(), before);
+    }
+    EXPECT_EQ(run({"add", "HKCU\\" + kChain(512)}).status, 0);
+    EXPECT_EQ(run({"add", "HKCR\\" + kChain(510)}).status, 0);
+}
+
+namespace {
+
+/// Sets the process's umask and puts the earlier one back.
+class ScopedUmask final {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_old;
+};
+
+std::vector<std::string> folderNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST_F(RegToolTest, ExportMakesItsTemporaryFileAnewAndGivesTheFileItsMode) {
+    ASSERT_EQ(run({"add", "HKCU\\E", "-v", "v", "-d", "1"}).status, 0);
+    namespace fs = std::filesystem;
+    const fs::path out = m_dir.path() / "out";
+    struct Case {
+        const char* what;
+        mode_t umask;
+        int existingMode; ///< of a file already at the target, or -1 for none
+        unsigned expectedMode;
+    };
+    for (const Case& c :
+         {Case{"new file, umask 077", 077, -1, 0600}, Case{"new file, umask 022", 022, -1, 0644},
+          Case{"replaces a 0640 file", 077, 0640, 0640}}) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(out);
+        fs::create_directory(out);
+        const std::string target = (out / "e.reg").string();
+        if (c.existingMode >= 0) {
+            writeBytes(target, "old");
+            fs::permissions(target, static_cast<fs::perms>(c.existingMode));
+        }
+        // Someone else's file, linked at the name the tool once used for its
+        // temporary file: it must not be written through.
+        const std::string victim = m_dir.file("victim");
+        writeBytes(victim, "victim's data");
+        fs::create_symlink(victim, out / (".~e.reg." + std::to_string(::getpid())));
+        const auto namesBefore = folderNames(out);
+
+        const ScopedUmask mask(c.umask);
+        const ToolRun result = run({"export", "HKCU\\E", target});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(readBytes(victim), "victim's data");
+        EXPECT_TRUE(readBytes(target).starts_with("\xFF\xFE"));
+        EXPECT_EQ(static_cast<unsigned>(fs::status(target).permissions()), c.expectedMode);
+        auto namesAfter = namesBefore;
+        if (c.existingMode < 0) {
+            namesAfter.push_back("e.reg");
+            std::sort(namesAfter.begin(), namesAfter.end());
+        }
+        EXPECT_EQ(folderNames(out), namesAfter) << "no temporary file is left";
+    }
+    // A folder in the target's place: the rename fails and the temporary goes.
+    fs::create_directory(out / "folder.reg");
+    const auto namesBefore = folderNames(out);
+    const ToolRun onFolder = run({"export", "HKCU\\E", (out / "folder.reg").string()});
+    EXPECT_EQ(onFolder.status, 1);
+    EXPECT_NE(onFolder.err.find("cannot write " + (out / "folder.reg").string()), std::string::npos)
+        << onFolder.err;
+    EXPECT_EQ(folderNames(out), namesBefore);
+    // A folder the tool cannot create files in leaves the target as it was.
+    const std::string target = (out / "e.reg").string();
+    writeBytes(target, "kept");
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(out.c_str(), W_OK) != 0) { // root may write anyway
+        const ToolRun refused = run({"export", "HKCU\\E", target});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find("cannot write " + target), std::string::npos) << refused.err;
+        EXPECT_EQ(readBytes(target), "kept");
+    }
+    fs::permissions(out, fs::perms::owner_all);
+}
+
+TEST_F(RegToolTest, AFullDiskIsReportedAsSuch) {
+    // A 256 KiB file system of this test's own, in a mount namespace of the
+    // tool's own; skipped where the test may not make one.
+    const std::string disk = m_dir.file("disk");
+    std::filesystem::create_directory(disk);
+    const auto inSmallDisk = [&](const std::string& command) {
+        return runShell("exec unshare -m sh -c \"mount -t tmpfs -o size=256k tmpfs '" + disk +
+                        "' || exit 99; " + command + "\"");
+    };
+    const std::string tool = std::string("'") + TAVISK_REG_EXECUTABLE + "' ";
+    const std::string onDisk = "TAVISK_REGISTRY='" + disk + "/registry.db' " + tool;
+    if (inSmallDisk(onDisk + "add 'HKCU\\Small'").status != 0) {
+        GTEST_SKIP() << "this test may not mount a file system of its own";
+    }
+    // The store: a value larger than the disk.
+    writeBytes(m_dir.file("big.reg"), version5("[HKEY_CURRENT_USER\\Big]\r\n\"v\"=\"" +
+                                               std::string(400000, 'x') + "\"\r\n"));
+    const ToolRun store = inSmallDisk(onDisk + "import '" + m_dir.file("big.reg") + "'");
+    EXPECT_EQ(store.status, 1);
+    EXPECT_NE(store.err.find("the disk is full"), std::string::npos) << store.err;
+    EXPECT_EQ(store.err.find("error 112"), std::string::npos) << store.err;
+    // An export into a full folder.
+    ASSERT_EQ(run({"add", "HKCU\\E", "-v", "v", "-d", std::string(2000, 'y')}).status, 0);
+    const ToolRun file =
+        inSmallDisk("cat /dev/zero > '" + disk + "/filler' 2>/dev/null; " + tool +
+                    "export 'HKCU\\E' '" + disk + "/e.reg'; ls -A '" + disk + "' >&2");
+    EXPECT_NE(file.err.find("cannot write " + disk + "/e.reg: the disk is full"), std::string::npos)
+        << file.err;
+    EXPECT_EQ(file.err.find(".e.reg."), std::string::npos) << "no temporary file is left";
+}
+
+TEST(TerminalText, TextThatCouldDriveTheTerminalIsQuotedAsBashReadsIt) {
+    using tavisk::regtool::shownOnTerminal;
+    struct Case {
+        std::string text;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {"plain caption", "plain caption"},
+        {"C:\\Tools\\view.exe %1 'x'", "C:\\Tools\\view.exe %1 'x'"},
+        {"caf\xC3\xA9 \xE6\x96\x87", "caf\xC3\xA9 \xE6\x96\x87"},
+        {"\x1b[2K\x1b[1Gls -l", "$'\\e[2K\\e[1Gls -l'"},
+        {"tab\there\r\n", "$'tab\\there\\r\\n'"},
+        {"it's \\ and \a", "$'it\\'s \\\\ and \\a'"},
+        {"del\x7f", "$'del\\x7F'"},
+        {"csi \xC2\x9B"
+         "2J",
+         "$'csi \\u009B2J'"},
+        {"safe\xE2\x80\xAE"
+         "exe.txt",
+         "$'safe\\u202Eexe.txt'"},
+        {"bad \xFF\xC3 bytes", "$'bad \\xFF\\xC3 bytes'"},
+        {"$'looks quoted'", "$'$\\'looks quoted\\''"},
+        {std::string("nul\0x", 5), "$'nul\\x00x'"},
+    };
+    tavisk::testing::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(shownOnTerminal(c.text), c.shown);
+        if (c.shown != c.text && c.text.find('\0') == std::string::npos) {
+            // bash itself reads the quoted form back to the exact bytes.
+            writeBytes(dir.file("print.sh"), "printf %s " + c.shown + "\n");
+            const std::string command =
+                "bash '" + dir.file("print.sh") + "' > '" + dir.file("printed") + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+            EXPECT_EQ(readBytes(dir.file("printed")), c.text);
+        }
+    }
+}
+
+TEST_F(RegToolTest, QueryOnATerminalEscapesControlCharactersAndExportKeepsThem) {
+    const std::string hidden = "\x1b[2K\x1b[1G/usr/bin/harmless %1";
+    ASSERT_EQ(run({"add", "HKCU\\T\\Sub\x1b]0;title\x07", "-v", "cmd\x1b[8m", "-d", hidden}).status,
+              0);
+    const auto onTerminal = [&](const std::string& args) {
+        const ToolRun result = runShell("script -q -e -c \"'" + std::string(TAVISK_REG_EXECUTABLE) +
+                                        "' " + args + "\" /dev/null </dev/null");
+        std::string out;
+        std::copy_if(result.out.begin(), result.out.end(), std::back_inserter(out),
+                     [](char c) { return c != '\r'; });
+        return out;
+    };
+    EXPECT_EQ(onTerminal("query 'HKCU\\T\\Sub\x1b]0;title\x07'"),
+              "$'HKEY_CURRENT_USER\\\\T\\\\Sub\\e]0;title\\a'\n"
+              "    $'cmd\\e[8m'    REG_SZ    $'\\e[2K\\e[1G/usr/bin/harmless %1'\n");
+    EXPECT_EQ(onTerminal("query 'HKCU\\T'"), "HKEY_CURRENT_USER\\T\n"
+                                             "$'HKEY_CURRENT_USER\\\\T\\\\Sub\\e]0;title\\a'\n");
+    EXPECT_EQ(onTerminal("query 'HKCU\\T' -r").find('\x1b'), std::string::npos);
+    // Into a file or a pipe the bytes go as they are, and export keeps them.
+    EXPECT_NE(runExecutable("query 'HKCU\\T' -r").out.find("REG_SZ    " + hidden + "\n"),
+              std::string::npos);
+    ASSERT_EQ(run({"export", "HKCU\\T", m_dir.file("t.reg")}).status, 0);
+    const auto contents = tavisk::regtool::parseRegFile(readBytes(m_dir.file("t.reg")));
+    ASSERT_EQ(contents.operations.size(), 3u);
+    EXPECT_EQ(contents.operations[2].valueName, "cmd\x1b[8m");
+    EXPECT_EQ(contents.operations[2].data, hidden + '\0');
 }
