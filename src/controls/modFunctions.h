@@ -8,7 +8,9 @@ class QLineEdit;
 
 namespace modFunctions {
 
-/// Places the window in the middle of the primary screen, by its outer size.
+/// Places the window in the middle of the primary screen, by its outer size,
+/// and keeps all of it inside the screen's available area: a window larger
+/// than that area starts at its top-left corner.
 void CentreForm(QWidget* form);
 
 /// Selects a text box's text when the box was entered from the keyboard
