@@ -50,7 +50,10 @@ bool OpenRegistryStore() {
     const QString problem = StoreProblem(result);
     if (!problem.isEmpty()) {
         tavisk::registry::closeStore();
-        MessageBox::show(nullptr, problem, MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
+        // What a check of a damaged file found goes behind the details button:
+        // the message itself stays a few lines long.
+        MessageBox::show(nullptr, problem, MessageBox::Buttons::Ok, MessageBox::Icon::Critical,
+                         MessageBox::Answer::Ok, QString::fromStdString(result.details));
         return false;
     }
     if (tavisk::registry::storeNeedsFileTypes(result)) {
