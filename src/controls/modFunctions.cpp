@@ -97,6 +97,10 @@ QFont NamedFont(const QString& family, double points, bool bold) {
     return font;
 }
 
+QString Isolate(const QString& text) {
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
 void SetHourglass() {
     if (!QApplication::overrideCursor()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -1,6 +1,7 @@
 #pragma once
 // Routines every window of the program shares.
 #include <QFont>
+#include <QString>
 #include <Qt>
 
 class QWidget;
@@ -25,6 +26,11 @@ void UnloadAllForms();
 /// The named font at this size and weight, or the default sans-serif face
 /// where that font is not installed.
 QFont NamedFont(const QString& family, double points, bool bold);
+
+/// The text between the Unicode first-strong isolate (U+2068) and the pop
+/// directional isolate (U+2069): a name of the user's, put into a text of the
+/// program's, keeps its own direction without reordering the text around it.
+QString Isolate(const QString& text);
 
 /// The screen-wide mouse pointer: the hourglass while work runs, then back.
 void SetHourglass();

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -27,6 +28,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 #include <vector>
@@ -45,6 +47,9 @@ const QString FileTypeImage = QStringLiteral("FileType");
 /// an 18-pixel title bar at 96 dots per inch.
 constexpr double FrameAllowanceWidth = 120;
 constexpr double FrameAllowanceHeight = 390;
+
+/// What a heading leaves free at its panel's right edge, in twips.
+constexpr double HeadingMargin = 120;
 
 /// The design client area, below the menu bar.
 constexpr double DesignClientWidth = 11010;
@@ -524,7 +529,7 @@ void frmMain::ShowApplicationDetails() {
     ShowPanel(m_ui.picAppDetails);
     const TreeNode* node = m_ui.treApplications->selectedNode();
     const QString caption = node != nullptr ? node->text() : QString();
-    SetLabelText(m_ui.lblAppDetails, QStringLiteral("'") + caption + QStringLiteral("' Details"));
+    SetHeading(m_ui.lblAppDetails, caption);
     const std::string key = modStoreLayout::ApplicationKey(caption.toStdString());
     SetLabelText(m_ui.lblExePath, Text(modStoreLayout::RemovePercentOne(
                                       Read(HKLM, key, modStoreLayout::PathValue))));
@@ -539,7 +544,7 @@ void frmMain::ShowFileTypeDetails() {
     const QString caption = parent != nullptr ? parent->text() : QString();
     const std::string command =
         modStoreLayout::CommandKey(fileType.toStdString(), caption.toStdString());
-    SetLabelText(m_ui.lblFTDetails, QStringLiteral("'") + fileType + QStringLiteral("' Details"));
+    SetHeading(m_ui.lblFTDetails, fileType);
     SetLabelText(m_ui.lblFTCreated, Text(Read(HKCR, command, modStoreLayout::CreatedValue)));
     SetLabelText(m_ui.lblDefinition, Text(Read(HKCR, fileType.toStdString(), "")));
 }
@@ -590,6 +595,33 @@ void frmMain::SetLabelText(QLabel* label, const QString& text) {
     const int height =
         std::max(Twips::ToPixels(label->property("designHeight").toDouble()), needed.height());
     label->resize(width, height);
+}
+
+void frmMain::SetHeading(QLabel* heading, const QString& caption) {
+    heading->setProperty("caption", caption);
+    FitHeading(heading);
+}
+
+void frmMain::FitHeading(QLabel* heading) {
+    // "'" + caption + "' Details", with the caption isolated so that a
+    // right-to-left caption does not reorder the quotes and the word. Where
+    // the whole heading is wider than its panel, the caption is cut short
+    // with "…" and the whole heading becomes the tooltip.
+    const QString caption = heading->property("caption").toString();
+    const auto headingOf = [](const QString& shown) {
+        return QStringLiteral("'") + modFunctions::Isolate(shown) + QStringLiteral("' Details");
+    };
+    const QString whole = headingOf(caption);
+    const QFontMetrics metrics(heading->font());
+    const int room =
+        heading->parentWidget()->width() - heading->x() - Twips::ToPixels(HeadingMargin);
+    QString shown = whole;
+    if (metrics.horizontalAdvance(whole) > room) {
+        const int frame = metrics.horizontalAdvance(headingOf(QString()));
+        shown = headingOf(metrics.elidedText(caption, Qt::ElideRight, std::max(0, room - frame)));
+    }
+    SetLabelText(heading, shown);
+    heading->setToolTip(shown == whole ? QString() : whole);
 }
 
 std::string frmMain::Read(std::uint32_t root, const std::string& key,
@@ -668,6 +700,11 @@ void frmMain::picPanelTopRight_Resize() {
     for (QWidget* panel : {m_ui.picAppDetails, m_ui.picFileTypeDetails, m_ui.picBlank}) {
         if (panel != nullptr) {
             Twips::SetGeometry(panel, fill.left, fill.top, fill.width, fill.height);
+        }
+    }
+    for (QLabel* heading : {m_ui.lblAppDetails, m_ui.lblFTDetails}) {
+        if (heading != nullptr && heading->property("caption").isValid()) {
+            FitHeading(heading);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include "MessageBox.h"
 #include "TreeView.h"
+#include "modFunctions.h"
 #include "modRegistry.h"
 #include "modStoreLayout.h"
 
@@ -35,7 +36,7 @@ bool AskYes(frmMainRoutines& main, const QString& question) {
 
 void RefuseForeignVerb(frmMainRoutines& main, const QString& fileType) {
     MessageBox::show(&main.Form(),
-                     QStringLiteral("The file type '") + fileType +
+                     QStringLiteral("The file type '") + modFunctions::Isolate(fileType) +
                          QStringLiteral("' cannot be removed from this application."),
                      MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
 }
@@ -65,8 +66,9 @@ void DeleteAssociation(frmMainRoutines& main, const QString& caption, const QStr
     }
     if (confirm &&
         !AskYes(main, QStringLiteral("Are you sure you wish to delete the association '") +
-                          fileType + QStringLiteral("' from the application '") + caption +
-                          QStringLiteral("' ?"))) {
+                          modFunctions::Isolate(fileType) +
+                          QStringLiteral("' from the application '") +
+                          modFunctions::Isolate(caption) + QStringLiteral("' ?"))) {
         return;
     }
     modRegistry::DeleteRegKey(HKCR, modStoreLayout::CommandKey(type, name));
@@ -82,7 +84,8 @@ void DeleteApplication(frmMainRoutines& main, bool confirm) {
     const QString caption = selected->text();
     if (confirm &&
         !AskYes(main, QStringLiteral("Are you sure you wish to delete the application '") +
-                          caption + QStringLiteral("' and all its file associations ?"))) {
+                          modFunctions::Isolate(caption) +
+                          QStringLiteral("' and all its file associations ?"))) {
         return;
     }
     for (const TreeNode* node : main.treApplications().nodes()) {
