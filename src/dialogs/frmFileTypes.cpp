@@ -1,5 +1,6 @@
 #include "frmFileTypes.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "ListItemsModel.h"
 #include "ListView.h"
@@ -71,6 +72,7 @@ frmFileTypes::frmFileTypes(StatusBar* statusBar1, QWidget* parent)
     lvwFileTypes->ListItems().setToolTipSource(
         [this](const ListItem& row) { return ToolTipOf(row); });
     cmdOk->setDefault(true);
+    Accessibility::NameControl(lvwFileTypes, QStringLiteral("File Types"), Label2);
     setTabOrder(lvwFileTypes, cmdOk);
     setTabOrder(cmdOk, cmdCancel);
     lvwFileTypes->setFocus();

@@ -1,5 +1,6 @@
 #include "frmNewApplication.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "TextBox.h"
 #include "modFunctions.h"
@@ -38,6 +39,10 @@ frmNewApplication::frmNewApplication(QWidget* parent)
       cmdCancel(NewButton(this, QStringLiteral("Cancel"), 4485, 2550, 1065, 405)) {
     MakeFixedDialog(this, QStringLiteral("New Application"), 5640, 3030);
     cmdOk->setDefault(true);
+    Accessibility::NameControl(Frame1, QStringLiteral("New Application"));
+    Accessibility::NameControl(txtName, QStringLiteral("Menu Caption"), Label2);
+    Accessibility::NameControl(txtPath, QStringLiteral("Executable Path"), Label1);
+    Accessibility::NameControl(cmdDialog, QStringLiteral("Browse for the executable"));
     setTabOrder(txtName, txtPath);
     setTabOrder(txtPath, cmdOk);
     setTabOrder(cmdOk, cmdCancel);

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "Accessibility.h"
 #include "MessageBox.h"
 #include "StatusBar.h"
 #include "TreeView.h"
@@ -112,7 +113,7 @@ QHash<QString, QIcon> LoadImageList() {
 }
 
 QWidget* WhitePanel(QWidget* parent, const QString& name) {
-    auto* panel = new QWidget(parent);
+    auto* panel = new Panel(parent);
     panel->setObjectName(name);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
@@ -161,7 +162,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(ModRegistryC
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tavisk"));
     m_ui.ImageList1 = LoadImageList();
-    setCentralWidget(new QWidget(this));
+    setCentralWidget(new Panel(this));
     centralWidget()->installEventFilter(this);
     CreateMenus();
     CreateToolbar();
@@ -172,6 +173,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(ModRegistryC
     m_ui.StatusBar1->setMinimumWidth(1); // the panels clip on a narrow window
     setStatusBar(m_ui.StatusBar1);
     ConnectControls();
+    NameControls();
     resize(Twips::ToPixels(DesignClientWidth),
            Twips::ToPixels(DesignClientHeight) + menuBar()->sizeHint().height());
     qApp->installEventFilter(new KeyPreview(this));
@@ -221,22 +223,27 @@ void frmMain::CreateToolbar() {
     const int picture = Twips::ToPixels(240);
     toolbar->setIconSize(QSize(picture, picture));
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const auto button = [&](const char* key, const char* toolTip, const char* image) {
+    const auto button = [&](const char* key, const char* toolTip, const char* image,
+                            const char* command) {
         const QString name = QString::fromLatin1(key);
         QAction* action =
             toolbar->addAction(m_ui.ImageList1.value(QString::fromLatin1(image)), QString());
         action->setObjectName(name);
         action->setToolTip(QString::fromUtf8(toolTip));
         m_ui.ToolbarButtons.insert(name, action);
+        // Assistive tools name a picture-only button by its command.
+        Accessibility::NameControl(toolbar->widgetForAction(action), QString::fromUtf8(command));
         connect(action, &QAction::triggered, this, [this, name] { Toolbar_ButtonClick(name); });
     };
-    button("NewApplication", "Add a new application", "Application");
-    button("AddFileTypes", "Associate application with a file type", "FileType");
+    button("NewApplication", "Add a new application", "Application", "New Application");
+    button("AddFileTypes", "Associate application with a file type", "FileType",
+           "Associate File Types");
     toolbar->addSeparator();
-    button("Delete", "Delete item", "Delete");
+    button("Delete", "Delete item", "Delete", "Delete");
     toolbar->addSeparator();
-    button("rename", "Rename application caption", "rename");
-    button("changeexe", "Change application executable", "changeexe");
+    button("rename", "Rename application caption", "rename", "Rename Menu Caption");
+    button("changeexe", "Change application executable", "changeexe",
+           "Change Application Executable");
     m_ui.Toolbar = toolbar;
 }
 
@@ -249,7 +256,7 @@ void frmMain::CreatePanels() {
     m_ui.imgSplitter->setCursor(Qt::SplitHCursor);
     m_ui.imgSplitter->installEventFilter(this);
 
-    m_ui.picPanelLeft = new QWidget(client);
+    m_ui.picPanelLeft = new Panel(client);
     m_ui.picPanelLeft->setObjectName(QStringLiteral("picPanelLeft"));
     m_ui.treApplications = new TreeView(m_ui.picPanelLeft);
     m_ui.treApplications->setObjectName(QStringLiteral("treApplications"));
@@ -257,7 +264,7 @@ void frmMain::CreatePanels() {
     const int picture = Twips::ToPixels(240);
     m_ui.treApplications->view()->setIconSize(QSize(picture, picture));
 
-    m_ui.picPanelTopRight = new QWidget(client);
+    m_ui.picPanelTopRight = new Panel(client);
     m_ui.picPanelTopRight->setObjectName(QStringLiteral("picPanelTopRight"));
 
     m_ui.picSplitter = new QWidget(client);
@@ -326,6 +333,27 @@ void frmMain::CreateDetailsPanels() {
     AlignValueColumn({m_ui.Label2, m_ui.Label1}, {m_ui.lblAppCreated, m_ui.lblExePath});
     AlignValueColumn({m_ui.Label4, m_ui.Label3}, {m_ui.lblFTCreated, m_ui.lblDefinition});
     ShowPanel(m_ui.picBlank);
+}
+
+void frmMain::NameControls() {
+    using Accessibility::NameControl;
+    NameControl(m_ui.Toolbar, QStringLiteral("Toolbar"));
+    NameControl(m_ui.treApplications, QStringLiteral("Applications"));
+    NameControl(m_ui.treApplications->view(), QStringLiteral("Applications"));
+    NameControl(m_ui.imgSplitter, QStringLiteral("Splitter"));
+    NameControl(m_ui.picSplitter, QStringLiteral("Splitter bar"));
+    NameControl(m_ui.picPanelLeft, QStringLiteral("Applications"));
+    NameControl(m_ui.picPanelTopRight, QStringLiteral("Details"));
+    NameControl(m_ui.picBlank, QStringLiteral("Nothing selected"));
+    NameControl(m_ui.picAppDetails, QStringLiteral("Application Details"));
+    NameControl(m_ui.picFileTypeDetails, QStringLiteral("File Type Details"));
+    NameControl(m_ui.imgAppDetails, QStringLiteral("Application"));
+    NameControl(m_ui.imgFileTypeDetails, QStringLiteral("File type"));
+    NameControl(m_ui.lblAppCreated, QString(), m_ui.Label2);
+    NameControl(m_ui.lblExePath, QString(), m_ui.Label1);
+    NameControl(m_ui.lblFTCreated, QString(), m_ui.Label4);
+    NameControl(m_ui.lblDefinition, QString(), m_ui.Label3);
+    NameControl(m_ui.StatusBar1, QStringLiteral("Status"));
 }
 
 void frmMain::ConnectControls() {

@@ -211,6 +211,7 @@ private:
     /// A details heading, "'" + caption + "' Details", fitted to its panel.
     void SetHeading(QLabel* heading, const QString& caption);
     void FitHeading(QLabel* heading);
+    void NameControls();
     void AlignValueColumn(std::initializer_list<QLabel*> captions,
                           std::initializer_list<QLabel*> values);
     void SetOuterWidth(double twips);
