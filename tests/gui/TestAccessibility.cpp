@@ -19,6 +19,7 @@
 
 #include <QAccessible>
 #include <QLabel>
+#include <QSet>
 #include <QTest>
 #include <QToolBar>
 
@@ -30,26 +31,12 @@ namespace {
 
 /// Roles a user operates; each needs a name to be told apart.
 bool Interactive(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::PushButton:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::SpinBox:
-    case QAccessible::Slider:
-    case QAccessible::List:
-    case QAccessible::Tree:
-    case QAccessible::Table:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-    case QAccessible::MenuItem:
-    case QAccessible::PageTab:
-    case QAccessible::Link:
-        return true;
-    default:
-        return false;
-    }
+    using A = QAccessible;
+    static const QSet<A::Role> roles{
+        A::PushButton, A::CheckBox,       A::RadioButton, A::ComboBox, A::EditableText,
+        A::SpinBox,    A::Slider,         A::List,        A::Tree,     A::Table,
+        A::ButtonMenu, A::ButtonDropDown, A::MenuItem,    A::PageTab,  A::Link};
+    return roles.contains(role);
 }
 
 struct Findings {
@@ -98,10 +85,6 @@ QObjectList ExposedWindows() {
         windows.append(application->child(i)->object());
     }
     return windows;
-}
-
-bool IsBuddy(const QLabel* label, const QWidget* control) {
-    return label->buddy() == control;
 }
 
 } // namespace
@@ -213,31 +196,30 @@ void TestAccessibility::toolbarButtonsAreNamedByCommand() {
 }
 
 void TestAccessibility::labelsAreTheirControlsBuddies() {
-    frmNewApplication newApplication;
-    QVERIFY(IsBuddy(newApplication.Label2, newApplication.txtName));
-    QVERIFY(IsBuddy(newApplication.Label1, newApplication.txtPath));
+    frmNewApplication add;
     frmRenameApp rename;
-    QVERIFY(IsBuddy(rename.Label2, rename.txtCaption));
-    QVERIFY(IsBuddy(rename.Label3, rename.lblAppName));
     frmChangeExe change;
-    QVERIFY(IsBuddy(change.Label2, change.txtPath));
-    QVERIFY(IsBuddy(change.Label3, change.lblAppName));
-    frmFileTypes fileTypes(nullptr);
-    QVERIFY(IsBuddy(fileTypes.Label2, fileTypes.lvwFileTypes));
+    frmFileTypes types(nullptr);
     frmMain main;
     const frmMainControls& ui = main.controls();
-    QVERIFY(IsBuddy(ui.Label2, ui.lblAppCreated));
-    QVERIFY(IsBuddy(ui.Label1, ui.lblExePath));
-    QVERIFY(IsBuddy(ui.Label4, ui.lblFTCreated));
-    QVERIFY(IsBuddy(ui.Label3, ui.lblDefinition));
-    // No access key was added to the captions.
-    QCOMPARE(newApplication.Label2->text(), QStringLiteral("Menu Caption:"));
-    // The name a screen reader gives the box, and the label it relates it to.
-    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(newApplication.txtName);
+    const std::vector<std::pair<QLabel*, QWidget*>> pairs{
+        {add.Label2, add.txtName},          {add.Label1, add.txtPath},
+        {rename.Label2, rename.txtCaption}, {rename.Label3, rename.lblAppName},
+        {change.Label2, change.txtPath},    {change.Label3, change.lblAppName},
+        {types.Label2, types.lvwFileTypes}, {ui.Label2, ui.lblAppCreated},
+        {ui.Label1, ui.lblExePath},         {ui.Label4, ui.lblFTCreated},
+        {ui.Label3, ui.lblDefinition}};
+    for (const auto& [label, control] : pairs) {
+        QVERIFY2(label->buddy() == control, qPrintable(label->text()));
+    }
+    // No access key was added to a caption; a screen reader names the box
+    // and relates it to its label.
+    QCOMPARE(add.Label2->text(), QStringLiteral("Menu Caption:"));
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(add.txtName);
     QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Menu Caption"));
     const auto labels = box->relations(QAccessible::Label);
     QVERIFY(!labels.isEmpty());
-    QCOMPARE(labels.first().first->object(), newApplication.Label2);
+    QCOMPARE(labels.first().first->object(), add.Label2);
 }
 
 void TestAccessibility::closedWindowsAreNotExposed() {
