@@ -125,7 +125,7 @@ void TestWindowInDailyUse::damagedStoreGetsAShortMessageWithDetails() {
     QVERIFY2(shown.text.contains(path), qPrintable(shown.text));
     QVERIFY2(shown.text.contains(QStringLiteral("is damaged: its integrity check found")),
              qPrintable(shown.text));
-    QVERIFY(shown.text.contains(QStringLiteral("has not changed the file")));
+    QVERIFY(shown.text.contains(QStringLiteral("has not changed the file. Move it aside")));
     QVERIFY2(shown.text.count(u'\n') <= 6, qPrintable(shown.text));
     QVERIFY2(shown.details.count(u'\n') >= 2, qPrintable(shown.details));
     QVERIFY(!shown.text.contains(shown.details.section(u'\n', 0, 0)));
