@@ -1,5 +1,6 @@
 // Tavisk: opens the registry store, then the splash, which hands over to the
 // main window.
+#include "Accessibility.h"
 #include "StatusBar.h"
 #include "frmMain.h"
 #include "frmSplash.h"
@@ -45,6 +46,7 @@ bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    Accessibility::Install();
     QApplication::setApplicationName(modProduct::ProductName);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(modProduct::MajorVersion())

@@ -31,12 +31,13 @@ QMessageBox::Icon QtIcon(MessageBox::Icon icon) {
 } // namespace
 
 MessageBox::Answer MessageBox::show(QWidget* parent, const QString& text, Buttons buttons,
-                                    Icon icon, Answer defaultAnswer) {
-    History().append({text, Title, icon, buttons, defaultAnswer});
+                                    Icon icon, Answer defaultAnswer, const QString& details) {
+    History().append({text, Title, icon, buttons, defaultAnswer, details});
     if (!Queue().isEmpty()) {
         return Queue().takeFirst();
     }
     QMessageBox box(QtIcon(icon), Title, text, QMessageBox::NoButton, parent);
+    box.setDetailedText(details);
     if (buttons == Buttons::YesNo) {
         auto* yes = box.addButton(QMessageBox::Yes);
         auto* no = box.addButton(QMessageBox::No);

@@ -20,11 +20,13 @@ public:
         Icon icon;
         Buttons buttons;
         Answer defaultAnswer;
+        QString details; ///< behind the box's details button; empty for none
     };
 
     /// Shows a modal message box with the program's title and returns the answer.
+    /// details, when given, goes behind the box's details button.
     static Answer show(QWidget* parent, const QString& text, Buttons buttons, Icon icon,
-                       Answer defaultAnswer = Answer::Ok);
+                       Answer defaultAnswer = Answer::Ok, const QString& details = QString());
 
     /// OK with the exclamation icon: the shape of every input-check message.
     static void exclamation(QWidget* parent, const QString& text);

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace modFunctions {
 
 void CentreForm(QWidget* form) {
@@ -16,10 +18,16 @@ void CentreForm(QWidget* form) {
     if (!form || !screen) {
         return;
     }
-    const QRect area = screen->geometry();
+    const QRect whole = screen->geometry();
     const QRect outer = form->frameGeometry();
-    form->move(area.x() + (area.width() - outer.width()) / 2,
-               area.y() + (area.height() - outer.height()) / 2);
+    const int left = whole.x() + (whole.width() - outer.width()) / 2;
+    const int top = whole.y() + (whole.height() - outer.height()) / 2;
+    // The whole window stays inside the area that panels and docks leave
+    // free; one larger than that area starts at its top-left corner, so that
+    // its title bar and menu can be reached.
+    const QRect area = screen->availableGeometry();
+    form->move(std::max(area.x(), std::min(left, area.x() + area.width() - outer.width())),
+               std::max(area.y(), std::min(top, area.y() + area.height() - outer.height())));
 }
 
 namespace {
@@ -87,6 +95,10 @@ QFont NamedFont(const QString& family, double points, bool bold) {
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+QString Isolate(const QString& text) {
+    return QChar(0x2068) + text + QChar(0x2069);
 }
 
 void SetHourglass() {

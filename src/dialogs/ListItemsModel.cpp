@@ -18,8 +18,9 @@ QVariant ListItemsModel::data(const QModelIndex& index, int role) const {
     const ListItem& row = item(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return row.text;
+    case Qt::ToolTipRole:
+        return m_toolTips ? m_toolTips(row) : row.text;
     case Qt::DecorationRole:
         return m_smallIcons ? m_smallIcons->icon(row.smallIcon) : QVariant();
     case Qt::CheckStateRole:
@@ -56,6 +57,10 @@ QVariant ListItemsModel::headerData(int section, Qt::Orientation orientation, in
 void ListItemsModel::setColumnHeader(const QString& header) {
     m_columnHeader = header;
     emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+void ListItemsModel::setToolTipSource(ToolTipSource source) {
+    m_toolTips = std::move(source);
 }
 
 void ListItemsModel::append(std::vector<ListItem> items) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class ImageList;
@@ -36,6 +37,11 @@ public:
 
     void setColumnHeader(const QString& header);
 
+    /// Gives a row's tooltip when asked for it (a row's text without one), so
+    /// that what it costs is paid only for the rows the user points at.
+    using ToolTipSource = std::function<QString(const ListItem&)>;
+    void setToolTipSource(ToolTipSource source);
+
     /// Appends the rows after the last one, in their order.
     void append(std::vector<ListItem> items);
     /// Removes the row with this key (keys compare exactly); false when no row has it.
@@ -52,5 +58,6 @@ public:
 private:
     const ImageList* m_smallIcons;
     QString m_columnHeader;
+    ToolTipSource m_toolTips;
     std::vector<ListItem> m_items;
 };

@@ -1,5 +1,6 @@
 #include "frmChangeExe.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "TextBox.h"
 #include "modFunctions.h"
@@ -27,6 +28,10 @@ frmChangeExe::frmChangeExe(QWidget* parent)
       cmdCancel(NewButton(this, QStringLiteral("Cancel"), 5055, 2160, 1065, 405)) {
     MakeFixedDialog(this, QStringLiteral("Change Application Executable"), 6165, 2625);
     cmdOk->setDefault(true);
+    Accessibility::NameControl(Frame1, QStringLiteral("Change Application Executable"));
+    Accessibility::NameControl(txtPath, QStringLiteral("Executable Path"), Label2);
+    Accessibility::NameControl(cmdDialog, QStringLiteral("Browse for the executable"));
+    Accessibility::NameControl(lblAppName, QString(), Label3);
     setTabOrder(txtPath, cmdDialog);
     setTabOrder(cmdDialog, cmdOk);
     setTabOrder(cmdOk, cmdCancel);

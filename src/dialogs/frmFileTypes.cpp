@@ -1,5 +1,6 @@
 #include "frmFileTypes.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "ListItemsModel.h"
 #include "ListView.h"
@@ -68,7 +69,10 @@ frmFileTypes::frmFileTypes(StatusBar* statusBar1, QWidget* parent)
     resize(Twips::ToPixels(7635), Twips::ToPixels(5685));
     Twips::SetGeometry(lvwFileTypes, 60, 420, 6315, 4695);
     lvwFileTypes->setColumn(QStringLiteral("File Type"), 6000);
+    lvwFileTypes->ListItems().setToolTipSource(
+        [this](const ListItem& row) { return ToolTipOf(row); });
     cmdOk->setDefault(true);
+    Accessibility::NameControl(lvwFileTypes, QStringLiteral("File Types"), Label2);
     setTabOrder(lvwFileTypes, cmdOk);
     setTabOrder(cmdOk, cmdCancel);
     lvwFileTypes->setFocus();
@@ -141,6 +145,9 @@ void frmFileTypes::LoadFileTypes() {
     while (name != NotFound) {
         const std::string icon =
             ReadRegValue(HKCR, name + modStoreLayout::DefaultIconKey, std::string());
+        if (name.starts_with('.')) {
+            m_extensionKeys.push_back(name);
+        }
         if (icon != NotFound) {
             const QString key = QString::fromStdString(name);
             const QString display = DisplayName(key);
@@ -154,6 +161,36 @@ void frmFileTypes::LoadFileTypes() {
     }
     lvwFileTypes->ListItems().append(std::move(rows));
     ShowStatus(QString());
+}
+
+QString frmFileTypes::ToolTipOf(const ListItem& row) {
+    using namespace modRegistry;
+    QStringList lines;
+    const std::string description = ReadRegValue(HKCR, row.key.toStdString(), std::string());
+    if (description != NotFound && !description.empty()) {
+        lines.append(QString::fromStdString(description));
+    }
+    const QStringList extensions = ExtensionsOf(row.key);
+    if (!extensions.isEmpty()) {
+        lines.append(QStringLiteral("Extensions: ") + extensions.join(QStringLiteral(", ")));
+    }
+    return lines.isEmpty() ? row.text : lines.join(u'\n');
+}
+
+QStringList frmFileTypes::ExtensionsOf(const QString& type) {
+    using namespace modRegistry;
+    if (!m_extensionsRead) {
+        // One pass over the extension keys, at the first tooltip only.
+        m_extensionsRead = true;
+        for (const std::string& extension : m_extensionKeys) {
+            const std::string owner = ReadRegValue(HKCR, extension, std::string());
+            if (owner != NotFound && !owner.empty()) {
+                m_extensions[QString::fromStdString(owner).toCaseFolded()].append(
+                    QString::fromStdString(extension));
+            }
+        }
+    }
+    return m_extensions.value(type.toCaseFolded());
 }
 
 void frmFileTypes::ShowStatus(const QString& text) {

@@ -8,12 +8,17 @@
 #include "CancellableDialog.h"
 #include "ImageList.h"
 
+#include <QHash>
 #include <QStringList>
+
+#include <string>
+#include <vector>
 
 class ListView;
 class QLabel;
 class QPushButton;
 class StatusBar;
+struct ListItem;
 
 class frmFileTypes final : public CancellableDialog {
     Q_OBJECT
@@ -49,10 +54,20 @@ private:
     void Form_Resize();
     void LoadFileTypes();
     void ShowStatus(const QString& text);
+    /// A row's tooltip: the type's description (its key's default value) and
+    /// the extensions whose keys name it.
+    QString ToolTipOf(const ListItem& row);
+    /// The ".ext" keys naming the type (compared without regard to case).
+    QStringList ExtensionsOf(const QString& type);
     /// The window's outer size in twips, border and title bar included.
     double OuterWidth() const;
     double OuterHeight() const;
 
     StatusBar* m_statusBar1;
     QStringList m_currentTypes;
+    /// The keys whose names start with "." under HKEY_CLASSES_ROOT, as the
+    /// scan met them; read into m_extensions at the first tooltip.
+    std::vector<std::string> m_extensionKeys;
+    QHash<QString, QStringList> m_extensions; ///< by case-folded type name
+    bool m_extensionsRead = false;
 };

@@ -1,5 +1,6 @@
 #include "frmNewApplication.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "TextBox.h"
 #include "modFunctions.h"
@@ -11,13 +12,23 @@
 
 using namespace DialogControls;
 
+namespace {
+
+// Off Windows the menu is the file manager's, not the Windows shell's.
+#ifdef _WIN32
+const QString MenuPlace = QStringLiteral("the Windows environment");
+#else
+const QString MenuPlace = QStringLiteral("your file manager");
+#endif
+
+const QString Instruction =
+    QStringLiteral("Specify the caption which will appear in the Right Click menu within ") +
+    MenuPlace + QStringLiteral(" and the path to the executable to launch.");
+
+} // namespace
+
 frmNewApplication::frmNewApplication(QWidget* parent)
-    : CancellableDialog(parent),
-      Label3(NewLabel(this,
-                      QStringLiteral("Specify the caption which will appear in the Right Click "
-                                     "menu within the Windows environment and the path to the "
-                                     "executable to launch."),
-                      630, 180, 4845, 495)),
+    : CancellableDialog(parent), Label3(NewLabel(this, Instruction, 630, 180, 4845, 495)),
       Frame1(NewFrame(this, 210, 750, 5370, 1695)),
       Label2(NewLabel(Frame1, QStringLiteral("Menu Caption:"), 105, 390, 1035, 195)),
       txtName(NewTextBox(Frame1, 50, 1425, 330, 3465, 315)),
@@ -28,6 +39,10 @@ frmNewApplication::frmNewApplication(QWidget* parent)
       cmdCancel(NewButton(this, QStringLiteral("Cancel"), 4485, 2550, 1065, 405)) {
     MakeFixedDialog(this, QStringLiteral("New Application"), 5640, 3030);
     cmdOk->setDefault(true);
+    Accessibility::NameControl(Frame1, QStringLiteral("New Application"));
+    Accessibility::NameControl(txtName, QStringLiteral("Menu Caption"), Label2);
+    Accessibility::NameControl(txtPath, QStringLiteral("Executable Path"), Label1);
+    Accessibility::NameControl(cmdDialog, QStringLiteral("Browse for the executable"));
     setTabOrder(txtName, txtPath);
     setTabOrder(txtPath, cmdOk);
     setTabOrder(cmdOk, cmdCancel);

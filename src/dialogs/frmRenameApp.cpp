@@ -1,5 +1,6 @@
 #include "frmRenameApp.h"
 
+#include "Accessibility.h"
 #include "DialogControls.h"
 #include "TextBox.h"
 #include "modFunctions.h"
@@ -27,6 +28,9 @@ frmRenameApp::frmRenameApp(QWidget* parent)
       cmdCancel(NewButton(this, QStringLiteral("Cancel"), 5160, 2220, 1065, 405)) {
     MakeFixedDialog(this, QStringLiteral("Rename Menu Caption"), 6285, 2670);
     cmdOk->setDefault(true);
+    Accessibility::NameControl(Frame1, QStringLiteral("Rename Menu Caption"));
+    Accessibility::NameControl(txtCaption, QStringLiteral("Menu Caption"), Label2);
+    Accessibility::NameControl(lblAppName, QString(), Label3);
     setTabOrder(txtCaption, cmdOk);
     setTabOrder(cmdOk, cmdCancel);
     connect(txtCaption, &TextBox::gotFocus, this, &frmRenameApp::txtCaption_GotFocus);

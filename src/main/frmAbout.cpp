@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "Accessibility.h"
 #include "Twips.h"
 #include "modFunctions.h"
 #include "modProduct.h"
@@ -56,6 +57,7 @@ frmAbout::frmAbout(QWidget* parent)
       lblVersion(NewLabel(this, QStringLiteral("Version: "), 570, 255)),
       lblDescription(NewLabel(this, Description, 990, 900)), cmdOk(NewOkButton(this)) {
     setObjectName(QStringLiteral("frmAbout"));
+    Accessibility::NameControl(Picture1, modProduct::ProductName);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(true);

@@ -1,5 +1,6 @@
 #include "frmHelp.h"
 
+#include "Accessibility.h"
 #include "Twips.h"
 #include "modFunctions.h"
 #include "modProduct.h"
@@ -56,6 +57,8 @@ frmHelp::frmHelp(const QString& contents, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(modProduct::ProductPicture(QStringLiteral("Tavisk.svg")));
     brwGuide->setObjectName(QStringLiteral("brwGuide"));
+    Accessibility::NameControl(Toolbar, QStringLiteral("Toolbar"));
+    Accessibility::NameControl(brwGuide, QStringLiteral("User Guide"));
     brwGuide->setOpenExternalLinks(true);
     setCentralWidget(brwGuide);
     resize(Twips::ToPixels(FormWidth), Twips::ToPixels(FormHeight));

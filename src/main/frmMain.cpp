@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "Accessibility.h"
 #include "MessageBox.h"
 #include "StatusBar.h"
 #include "TreeView.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -27,6 +29,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 #include <vector>
@@ -45,6 +48,9 @@ const QString FileTypeImage = QStringLiteral("FileType");
 /// an 18-pixel title bar at 96 dots per inch.
 constexpr double FrameAllowanceWidth = 120;
 constexpr double FrameAllowanceHeight = 390;
+
+/// What a heading leaves free at its panel's right edge, in twips.
+constexpr double HeadingMargin = 120;
 
 /// The design client area, below the menu bar.
 constexpr double DesignClientWidth = 11010;
@@ -107,7 +113,7 @@ QHash<QString, QIcon> LoadImageList() {
 }
 
 QWidget* WhitePanel(QWidget* parent, const QString& name) {
-    auto* panel = new QWidget(parent);
+    auto* panel = new Panel(parent);
     panel->setObjectName(name);
     panel->setAutoFillBackground(true);
     QPalette colours = panel->palette();
@@ -156,7 +162,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(ModRegistryC
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tavisk"));
     m_ui.ImageList1 = LoadImageList();
-    setCentralWidget(new QWidget(this));
+    setCentralWidget(new Panel(this));
     centralWidget()->installEventFilter(this);
     CreateMenus();
     CreateToolbar();
@@ -167,6 +173,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(ModRegistryC
     m_ui.StatusBar1->setMinimumWidth(1); // the panels clip on a narrow window
     setStatusBar(m_ui.StatusBar1);
     ConnectControls();
+    NameControls();
     resize(Twips::ToPixels(DesignClientWidth),
            Twips::ToPixels(DesignClientHeight) + menuBar()->sizeHint().height());
     qApp->installEventFilter(new KeyPreview(this));
@@ -216,22 +223,27 @@ void frmMain::CreateToolbar() {
     const int picture = Twips::ToPixels(240);
     toolbar->setIconSize(QSize(picture, picture));
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    const auto button = [&](const char* key, const char* toolTip, const char* image) {
+    const auto button = [&](const char* key, const char* toolTip, const char* image,
+                            const char* command) {
         const QString name = QString::fromLatin1(key);
         QAction* action =
             toolbar->addAction(m_ui.ImageList1.value(QString::fromLatin1(image)), QString());
         action->setObjectName(name);
         action->setToolTip(QString::fromUtf8(toolTip));
         m_ui.ToolbarButtons.insert(name, action);
+        // Assistive tools name a picture-only button by its command.
+        Accessibility::NameControl(toolbar->widgetForAction(action), QString::fromUtf8(command));
         connect(action, &QAction::triggered, this, [this, name] { Toolbar_ButtonClick(name); });
     };
-    button("NewApplication", "Add a new application", "Application");
-    button("AddFileTypes", "Associate application with a file type", "FileType");
+    button("NewApplication", "Add a new application", "Application", "New Application");
+    button("AddFileTypes", "Associate application with a file type", "FileType",
+           "Associate File Types");
     toolbar->addSeparator();
-    button("Delete", "Delete item", "Delete");
+    button("Delete", "Delete item", "Delete", "Delete");
     toolbar->addSeparator();
-    button("rename", "Rename application caption", "rename");
-    button("changeexe", "Change application executable", "changeexe");
+    button("rename", "Rename application caption", "rename", "Rename Menu Caption");
+    button("changeexe", "Change application executable", "changeexe",
+           "Change Application Executable");
     m_ui.Toolbar = toolbar;
 }
 
@@ -244,7 +256,7 @@ void frmMain::CreatePanels() {
     m_ui.imgSplitter->setCursor(Qt::SplitHCursor);
     m_ui.imgSplitter->installEventFilter(this);
 
-    m_ui.picPanelLeft = new QWidget(client);
+    m_ui.picPanelLeft = new Panel(client);
     m_ui.picPanelLeft->setObjectName(QStringLiteral("picPanelLeft"));
     m_ui.treApplications = new TreeView(m_ui.picPanelLeft);
     m_ui.treApplications->setObjectName(QStringLiteral("treApplications"));
@@ -252,7 +264,7 @@ void frmMain::CreatePanels() {
     const int picture = Twips::ToPixels(240);
     m_ui.treApplications->view()->setIconSize(QSize(picture, picture));
 
-    m_ui.picPanelTopRight = new QWidget(client);
+    m_ui.picPanelTopRight = new Panel(client);
     m_ui.picPanelTopRight->setObjectName(QStringLiteral("picPanelTopRight"));
 
     m_ui.picSplitter = new QWidget(client);
@@ -321,6 +333,27 @@ void frmMain::CreateDetailsPanels() {
     AlignValueColumn({m_ui.Label2, m_ui.Label1}, {m_ui.lblAppCreated, m_ui.lblExePath});
     AlignValueColumn({m_ui.Label4, m_ui.Label3}, {m_ui.lblFTCreated, m_ui.lblDefinition});
     ShowPanel(m_ui.picBlank);
+}
+
+void frmMain::NameControls() {
+    using Accessibility::NameControl;
+    NameControl(m_ui.Toolbar, QStringLiteral("Toolbar"));
+    NameControl(m_ui.treApplications, QStringLiteral("Applications"));
+    NameControl(m_ui.treApplications->view(), QStringLiteral("Applications"));
+    NameControl(m_ui.imgSplitter, QStringLiteral("Splitter"));
+    NameControl(m_ui.picSplitter, QStringLiteral("Splitter bar"));
+    NameControl(m_ui.picPanelLeft, QStringLiteral("Applications"));
+    NameControl(m_ui.picPanelTopRight, QStringLiteral("Details"));
+    NameControl(m_ui.picBlank, QStringLiteral("Nothing selected"));
+    NameControl(m_ui.picAppDetails, QStringLiteral("Application Details"));
+    NameControl(m_ui.picFileTypeDetails, QStringLiteral("File Type Details"));
+    NameControl(m_ui.imgAppDetails, QStringLiteral("Application"));
+    NameControl(m_ui.imgFileTypeDetails, QStringLiteral("File type"));
+    NameControl(m_ui.lblAppCreated, QString(), m_ui.Label2);
+    NameControl(m_ui.lblExePath, QString(), m_ui.Label1);
+    NameControl(m_ui.lblFTCreated, QString(), m_ui.Label4);
+    NameControl(m_ui.lblDefinition, QString(), m_ui.Label3);
+    NameControl(m_ui.StatusBar1, QStringLiteral("Status"));
 }
 
 void frmMain::ConnectControls() {
@@ -524,7 +557,7 @@ void frmMain::ShowApplicationDetails() {
     ShowPanel(m_ui.picAppDetails);
     const TreeNode* node = m_ui.treApplications->selectedNode();
     const QString caption = node != nullptr ? node->text() : QString();
-    SetLabelText(m_ui.lblAppDetails, QStringLiteral("'") + caption + QStringLiteral("' Details"));
+    SetHeading(m_ui.lblAppDetails, caption);
     const std::string key = modStoreLayout::ApplicationKey(caption.toStdString());
     SetLabelText(m_ui.lblExePath, Text(modStoreLayout::RemovePercentOne(
                                       Read(HKLM, key, modStoreLayout::PathValue))));
@@ -539,7 +572,7 @@ void frmMain::ShowFileTypeDetails() {
     const QString caption = parent != nullptr ? parent->text() : QString();
     const std::string command =
         modStoreLayout::CommandKey(fileType.toStdString(), caption.toStdString());
-    SetLabelText(m_ui.lblFTDetails, QStringLiteral("'") + fileType + QStringLiteral("' Details"));
+    SetHeading(m_ui.lblFTDetails, fileType);
     SetLabelText(m_ui.lblFTCreated, Text(Read(HKCR, command, modStoreLayout::CreatedValue)));
     SetLabelText(m_ui.lblDefinition, Text(Read(HKCR, fileType.toStdString(), "")));
 }
@@ -590,6 +623,33 @@ void frmMain::SetLabelText(QLabel* label, const QString& text) {
     const int height =
         std::max(Twips::ToPixels(label->property("designHeight").toDouble()), needed.height());
     label->resize(width, height);
+}
+
+void frmMain::SetHeading(QLabel* heading, const QString& caption) {
+    heading->setProperty("caption", caption);
+    FitHeading(heading);
+}
+
+void frmMain::FitHeading(QLabel* heading) {
+    // "'" + caption + "' Details", with the caption isolated so that a
+    // right-to-left caption does not reorder the quotes and the word. Where
+    // the whole heading is wider than its panel, the caption is cut short
+    // with "…" and the whole heading becomes the tooltip.
+    const QString caption = heading->property("caption").toString();
+    const auto headingOf = [](const QString& shown) {
+        return QStringLiteral("'") + modFunctions::Isolate(shown) + QStringLiteral("' Details");
+    };
+    const QString whole = headingOf(caption);
+    const QFontMetrics metrics(heading->font());
+    const int room =
+        heading->parentWidget()->width() - heading->x() - Twips::ToPixels(HeadingMargin);
+    QString shown = whole;
+    if (metrics.horizontalAdvance(whole) > room) {
+        const int frame = metrics.horizontalAdvance(headingOf(QString()));
+        shown = headingOf(metrics.elidedText(caption, Qt::ElideRight, std::max(0, room - frame)));
+    }
+    SetLabelText(heading, shown);
+    heading->setToolTip(shown == whole ? QString() : whole);
 }
 
 std::string frmMain::Read(std::uint32_t root, const std::string& key,
@@ -668,6 +728,11 @@ void frmMain::picPanelTopRight_Resize() {
     for (QWidget* panel : {m_ui.picAppDetails, m_ui.picFileTypeDetails, m_ui.picBlank}) {
         if (panel != nullptr) {
             Twips::SetGeometry(panel, fill.left, fill.top, fill.width, fill.height);
+        }
+    }
+    for (QLabel* heading : {m_ui.lblAppDetails, m_ui.lblFTDetails}) {
+        if (heading != nullptr && heading->property("caption").isValid()) {
+            FitHeading(heading);
         }
     }
 }

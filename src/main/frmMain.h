@@ -208,6 +208,10 @@ private:
     void ApplyBoxes();
     void PlaceLabel(QLabel* label, double left, double top, double width, double height);
     void SetLabelText(QLabel* label, const QString& text);
+    /// A details heading, "'" + caption + "' Details", fitted to its panel.
+    void SetHeading(QLabel* heading, const QString& caption);
+    void FitHeading(QLabel* heading);
+    void NameControls();
     void AlignValueColumn(std::initializer_list<QLabel*> captions,
                           std::initializer_list<QLabel*> values);
     void SetOuterWidth(double twips);

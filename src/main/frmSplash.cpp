@@ -1,5 +1,6 @@
 #include "frmSplash.h"
 
+#include "Accessibility.h"
 #include "Twips.h"
 #include "modFunctions.h"
 #include "modProduct.h"
@@ -50,7 +51,12 @@ frmSplash::frmSplash(ShowMainWindow showMainWindow, QWidget* parent)
       Picture2(NewPicture(this, QStringLiteral("Wordmark.svg"), 3000, 900, 3000, 900)),
       lblVersion(NewVersionLabel(this)), Timer1(NewTimer(this)),
       m_showMainWindow(std::move(showMainWindow)) {
+    // The first window: from here on assistive tools see only shown windows,
+    // so the splash leaves their view when it closes.
+    Accessibility::Install();
     setObjectName(QStringLiteral("frmSplash"));
+    Accessibility::NameControl(Picture1, modProduct::ProductName);
+    Accessibility::NameControl(Picture2, modProduct::ProductName);
     setWindowTitle(modProduct::ProductName);
     setFrameShape(QFrame::Box);
     setLineWidth(1);

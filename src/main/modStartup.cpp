@@ -17,6 +17,13 @@ const QString KeepAdvice =
                    "(keep it: it holds your entries) and start Tavisk again to get a new, empty "
                    "registry. To use another file, set TAVISK_REGISTRY to its name.");
 
+/// For a file whose check found damage, permissions are beside the point.
+const QString DamagedAdvice =
+    QStringLiteral("Tavisk has not changed the file. Move it aside (keep it: it holds your "
+                   "entries, and the details show what the check found) and start Tavisk again "
+                   "to get a new, empty registry. To use another file, set TAVISK_REGISTRY to "
+                   "its name.");
+
 void FillWithFileTypes() {
     const auto result = tavisk::registry::importMimeDatabase();
     if (!result.ok) {
@@ -42,7 +49,8 @@ QString StoreProblem(const OpenResult& result) {
         break;
     }
     return QStringLiteral("Tavisk cannot use its registry file\n%1\n\n%2\n\n%3")
-        .arg(file, QString::fromStdString(result.message), KeepAdvice);
+        .arg(file, QString::fromStdString(result.message),
+             result.details.empty() ? KeepAdvice : DamagedAdvice);
 }
 
 bool OpenRegistryStore() {
@@ -50,7 +58,10 @@ bool OpenRegistryStore() {
     const QString problem = StoreProblem(result);
     if (!problem.isEmpty()) {
         tavisk::registry::closeStore();
-        MessageBox::show(nullptr, problem, MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
+        // What a check of a damaged file found goes behind the details button:
+        // the message itself stays a few lines long.
+        MessageBox::show(nullptr, problem, MessageBox::Buttons::Ok, MessageBox::Icon::Critical,
+                         MessageBox::Answer::Ok, QString::fromStdString(result.details));
         return false;
     }
     if (tavisk::registry::storeNeedsFileTypes(result)) {

@@ -6,6 +6,7 @@
 
 #include "MessageBox.h"
 #include "TreeView.h"
+#include "modFunctions.h"
 #include "modRegistry.h"
 #include "modStoreLayout.h"
 
@@ -47,7 +48,7 @@ void DeleteAssociationKeys(const std::string& caption, const std::string& fileTy
 
 void RefuseForeignVerb(frmMainRoutines& main, const QString& fileType) {
     MessageBox::show(&main.Form(),
-                     QStringLiteral("The file type '") + fileType +
+                     QStringLiteral("The file type '") + modFunctions::Isolate(fileType) +
                          QStringLiteral("' cannot be removed from this application."),
                      MessageBox::Buttons::Ok, MessageBox::Icon::Critical);
 }
@@ -77,8 +78,9 @@ void DeleteAssociation(frmMainRoutines& main, const QString& caption, const QStr
     }
     if (confirm &&
         !AskYes(main, QStringLiteral("Are you sure you wish to delete the association '") +
-                          fileType + QStringLiteral("' from the application '") + caption +
-                          QStringLiteral("' ?"))) {
+                          modFunctions::Isolate(fileType) +
+                          QStringLiteral("' from the application '") +
+                          modFunctions::Isolate(caption) + QStringLiteral("' ?"))) {
         return;
     }
     WriteAsOneChange(main, [&] { DeleteAssociationKeys(name, type); });
@@ -92,7 +94,8 @@ void DeleteApplication(frmMainRoutines& main, bool confirm) {
     const QString caption = selected->text();
     if (confirm &&
         !AskYes(main, QStringLiteral("Are you sure you wish to delete the application '") +
-                          caption + QStringLiteral("' and all its file associations ?"))) {
+                          modFunctions::Isolate(caption) +
+                          QStringLiteral("' and all its file associations ?"))) {
         return;
     }
     // One change of the store; a verb that is not the program's own is

@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "StatusBar.h"
 #include "frmMainRoutines.h"
+#include "modFunctions.h"
 #include "modOperations.h"
 #include "modRegistry.h"
 #include "modStoreLayout.h"
@@ -102,7 +103,8 @@ bool SameKeyName(const QString& one, const QString& other) {
 
 void ReportCaptionInUse(frmMainRoutines& main, const QString& caption) {
     MessageBox::exclamation(&main.Form(), QStringLiteral("An application with the menu caption '") +
-                                              caption + QStringLiteral("' already exists."));
+                                              modFunctions::Isolate(caption) +
+                                              QStringLiteral("' already exists."));
 }
 
 void ReportFailure(frmMainRoutines& main, const QString& what) {

@@ -19,7 +19,8 @@ enum class OpenStatus {
 struct OpenResult {
     OpenStatus status = OpenStatus::Failed;
     std::string path;
-    std::string message; ///< for Failed: names the file and the problem
+    std::string message;   ///< for Failed: names the file and the problem
+    std::string details{}; ///< for a damaged file: the whole integrity report
     bool ok() const { return status != OpenStatus::Failed; }
 };
 

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -40,10 +41,11 @@ std::string errnoText(int error) {
     return std::error_code(error, std::generic_category()).message();
 }
 
-OpenedFile failure(const std::string& path, const std::string& problem) {
+OpenedFile failure(const std::string& path, const std::string& problem,
+                   const std::string& details = {}) {
     OpenedFile file;
-    file.result = {OpenStatus::Failed, path,
-                   "The registry store \"" + path + "\" " + problem + "."};
+    file.result = {OpenStatus::Failed, path, "The registry store \"" + path + "\" " + problem + ".",
+                   details};
     return file;
 }
 
@@ -225,8 +227,32 @@ std::string describe(const SqliteError& error) {
     }
 }
 
-/// Checks, through SQLite, what the header check could not see.
-std::optional<std::string> contentProblem(Connection& connection) {
+/// The whole report of SQLite's quick integrity check, one problem a line
+/// ("ok" alone for a sound file), and how many problems it names.
+std::string integrityReport(Connection& connection, std::size_t& problems) {
+    Statement check(connection, "PRAGMA quick_check");
+    std::string report;
+    problems = 0;
+    while (check.step()) {
+        const std::string row = check.text(0);
+        report += row + '\n';
+        std::size_t start = 0;
+        while (start < row.size()) {
+            const std::size_t end = std::min(row.find('\n', start), row.size());
+            const std::string line = row.substr(start, end - start);
+            // "*** in database main ***" only heads the lines that follow it.
+            if (!line.starts_with("*** ") && line != "ok") {
+                ++problems;
+            }
+            start = end + 1;
+        }
+    }
+    return report;
+}
+
+/// Checks, through SQLite, what the header check could not see. details
+/// receives the whole integrity report of a damaged file.
+std::optional<std::string> contentProblem(Connection& connection, std::string& details) {
     const std::int64_t version = connection.queryInteger("PRAGMA user_version");
     if (connection.queryInteger("PRAGMA application_id") != ApplicationId) {
         return std::string("is not a registry store of Tavisk: it is another program's database");
@@ -236,9 +262,12 @@ std::optional<std::string> contentProblem(Connection& connection) {
                std::to_string(version) + ", this version reads up to " +
                std::to_string(SchemaVersion) + ")";
     }
-    const std::string check = connection.queryText("PRAGMA quick_check");
-    if (check != "ok") {
-        return "is damaged: " + check;
+    std::size_t problems = 0;
+    const std::string report = integrityReport(connection, problems);
+    if (report != "ok\n") {
+        details = report;
+        return "is damaged: its integrity check found " + std::to_string(problems) +
+               (problems == 1 ? " problem" : " problems");
     }
     if (connection.queryInteger("SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND "
                                 "name IN ('keys', 'vals')") != 2 ||
@@ -307,8 +336,9 @@ OpenedFile openExisting(const std::string& path) {
         file.connection = connect(path, access);
         sqlite3_busy_timeout(file.connection.handle(), BusyTimeoutMs);
         file.connection.exec("PRAGMA synchronous=FULL");
-        if (auto problem = contentProblem(file.connection)) {
-            return failure(path, *problem);
+        std::string details;
+        if (auto problem = contentProblem(file.connection, details)) {
+            return failure(path, *problem, details);
         }
         if (access == Access::ReadWrite &&
             file.connection.queryText("PRAGMA journal_mode") != "wal") {

@@ -146,9 +146,9 @@ struct Context {
 KeyName keyArgument(const std::string& text) {
     const auto key = parseKeyName(text);
     if (!key) {
-        throw Failure("unknown root key in '" + text +
-                      "': use HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) or "
-                      "HKEY_CLASSES_ROOT (HKCR)");
+        throw UsageError("unknown root key in '" + text +
+                         "': use HKEY_LOCAL_MACHINE (HKLM), HKEY_CURRENT_USER (HKCU) or "
+                         "HKEY_CLASSES_ROOT (HKCR)");
     }
     return *key;
 }
@@ -588,7 +588,16 @@ int runExport(Context& context) {
     } catch (const RegFileError& error) {
         throw Failure(error.what());
     }
-    writeFileWhole(file, writer.finish());
+    const std::string bytes = writer.finish();
+    if (file == "-") {
+        context.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        context.out.flush();
+        if (!context.out) {
+            throw Failure("cannot write to standard output");
+        }
+        return ExitSuccess;
+    }
+    writeFileWhole(file, bytes);
     return ExitSuccess;
 }
 
@@ -671,6 +680,24 @@ int runImportMime(Context& context) {
     return ExitSuccess;
 }
 
+// --------------------------------------------------------------- check
+
+/// Opens the store only to check it: a missing file is reported, not made.
+int runCheck(Context& context) {
+    const std::string path = registry::defaultStorePath();
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        throw Failure("no registry store at " + path);
+    }
+    const auto opened = registry::openStore(path);
+    if (opened.status == OpenStatus::Failed) {
+        context.out << opened.details;
+        throw Failure(opened.message);
+    }
+    context.out << path << ": ok\n";
+    return ExitSuccess;
+}
+
 // ------------------------------------------------------------ commands
 
 struct Command {
@@ -742,7 +769,8 @@ const std::vector<Command>& commands() {
         {"export",
          "export KEY FILE [--regedit4]",
          "Write KEY and everything below it to a registration (.reg) file: by default\n"
-         "\"Windows Registry Editor Version 5.00\" in UTF-16LE with CRLF line ends.\n\n"
+         "\"Windows Registry Editor Version 5.00\" in UTF-16LE with CRLF line ends.\n"
+         "A FILE of - writes to standard output.\n\n"
          "  -4, --regedit4     write the older REGEDIT4 format in Windows-1252 instead\n",
          {HelpOption, {"regedit4", '4', false}},
          2,
@@ -767,6 +795,15 @@ const std::vector<Command>& commands() {
          0,
          SIZE_MAX,
          runImportMime},
+        {"check",
+         "check",
+         "Check the registry store's file and print what its integrity check finds:\n"
+         "\"ok\", or every problem, one a line. Exit status 1 when the file is damaged\n"
+         "or cannot be used; the file is never changed.\n",
+         {HelpOption},
+         0,
+         0,
+         runCheck},
     };
     return list;
 }
@@ -788,7 +825,7 @@ void printUsage(std::ostream& out) {
 void printCommandHelp(std::ostream& out, const Command& command) {
     out << "Usage: " << ProgramName << ' ' << command.synopsis << "\n\n" << command.help;
     out << "  -h, --help         show this help\n";
-    if (command.name != "import" && command.name != "import-mime") {
+    if (command.name != "import" && command.name != "import-mime" && command.name != "check") {
         out << '\n' << KeyHelp;
     }
 }

@@ -130,12 +130,12 @@ void TestFrmMainSelection::rightReleaseUpdatesForTheSelectedNode() {
     verifyCommands(Commands::Cleared);
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf("X4"));
     verifyCommands(Commands::Application);
-    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
 
     tree->setSelectedNode(node(".png")); // .png under Gamma
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".png"));
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'.png' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.png\u2069' Details"));
 
     // Back to an application: its commands come back.
     tree->setSelectedNode(node("X1"));
@@ -147,10 +147,10 @@ void TestFrmMainSelection::rightReleaseOverAnotherNodeKeepsTheSelectedNodesPanel
     const frmMainControls& ui = m_form->controls();
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X4"));
     QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
-    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".txt"));
     QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
-    QCOMPARE(ui.lblAppDetails->text(), QString("'Beta' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
     verifyCommands(Commands::Application);
 }
 
@@ -163,10 +163,10 @@ void TestFrmMainSelection::arrowKeysWaitForEnter() {
     QTest::keyClick(tree->view(), Qt::Key_Down);
     QCOMPARE(tree->selectedNode(), node(".txt"));
     verifyCommands(Commands::Application); // still Alpha's panel and commands
-    QCOMPARE(ui.lblAppDetails->text(), QString("'Alpha' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Alpha\u2069' Details"));
     QTest::keyClick(tree->view(), Qt::Key_Return);
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'.txt' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.txt\u2069' Details"));
     // The keypad's Enter does the same.
     QTest::keyClick(tree->view(), Qt::Key_Home);
     QTest::keyClick(tree->view(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -184,7 +184,7 @@ void TestFrmMainSelection::releaseOverEmptySpace() {
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, empty);
     QCOMPARE(ui.treApplications->selectedNode(), node(".log"));
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'.log' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.log\u2069' Details"));
 }
 
 void TestFrmMainSelection::refreshClearsTheSelection() {
@@ -216,7 +216,7 @@ void TestFrmMainSelection::applicationDetails() {
     tree->setSelectedNode(bob);
     m_form->treApplications_MouseUp();
     const frmMainControls& ui = m_form->controls();
-    QCOMPARE(ui.lblAppDetails->text(), QString("'Bob's Viewer' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Bob's Viewer\u2069' Details"));
     QCOMPARE(ui.lblExePath->text(), QString("/opt/viewer/run ")); // the blank stays
     QCOMPARE(ui.lblAppCreated->text(), QString("05 December 2026"));
     QCOMPARE(ui.Label1->text(), QString("Executable Path:"));
@@ -228,7 +228,7 @@ void TestFrmMainSelection::associationDetails() {
     TempStore::Write(HKCR, modStoreLayout::CommandKey(".txt", "Alpha"), "CREATED", "09 May 2026");
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".txt"));
     const frmMainControls& ui = m_form->controls();
-    QCOMPARE(ui.lblFTDetails->text(), QString("'.txt' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.txt\u2069' Details"));
     QCOMPARE(ui.lblFTCreated->text(), QString("09 May 2026"));
     QCOMPARE(ui.lblDefinition->text(), QString("Text Document"));
     QCOMPARE(ui.Label3->text(), QString("Definition:"));
@@ -258,7 +258,7 @@ void TestFrmMainSelection::captionsAreShownAsPlainText() {
     tree->setSelectedNode(bold);
     m_form->treApplications_MouseUp(Qt::RightButton);
     const QLabel* heading = m_form->controls().lblAppDetails;
-    QCOMPARE(heading->text(), QString("'<b>Bold</b> & Co' Details"));
+    QCOMPARE(heading->text(), QString("'\u2068<b>Bold</b> & Co\u2069' Details"));
     QCOMPARE(heading->textFormat(), Qt::PlainText);
 }
 

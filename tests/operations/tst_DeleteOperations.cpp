@@ -11,7 +11,7 @@ namespace {
 const std::string ViewerCommand = "/usr/bin/viewer %1";
 
 const QString Critical =
-    QStringLiteral("The file type 'txtfile' cannot be removed from this application.");
+    QStringLiteral("The file type '\u2068txtfile\u2069' cannot be removed from this application.");
 
 } // namespace
 
@@ -97,8 +97,9 @@ void TestDeleteOperations::associationRemovedOnYes() {
     const WriteLog writes;
     modOperations::DeleteChoice(*m_main);
 
-    QCOMPARE(Texts(), QStringList{QStringLiteral("Are you sure you wish to delete the association "
-                                                 "'pngfile' from the application 'Viewer' ?")});
+    QCOMPARE(Texts(), QStringList{QStringLiteral(
+                          "Are you sure you wish to delete the association "
+                          "'\u2068pngfile\u2069' from the application '\u2068Viewer\u2069' ?")});
     const MessageBox::Shown& shown = MessageBox::history().first();
     QCOMPARE(shown.icon, MessageBox::Icon::Exclamation);
     QCOMPARE(shown.buttons, MessageBox::Buttons::YesNo);
@@ -131,8 +132,9 @@ void TestDeleteOperations::noDeletesNothingButReloads() {
     modOperations::DeleteChoice(*m_main);
 
     QCOMPARE(Texts().size(), 2);
-    QCOMPARE(Texts().last(), QStringLiteral("Are you sure you wish to delete the application "
-                                            "'Viewer' and all its file associations ?"));
+    QCOMPARE(Texts().last(),
+             QStringLiteral("Are you sure you wish to delete the application "
+                            "'\u2068Viewer\u2069' and all its file associations ?"));
     QCOMPARE(MessageBox::history().last().defaultAnswer, MessageBox::Answer::Yes);
     QVERIFY(writes.empty());
     QCOMPARE(m_main->refreshes, 2);
@@ -185,8 +187,9 @@ void TestDeleteOperations::vanishedVerbCanBeRemoved() {
     MessageBox::setNextAnswer(MessageBox::Answer::Yes);
     modOperations::DeleteChoice(*m_main);
 
-    QCOMPARE(Texts(), QStringList{QStringLiteral("Are you sure you wish to delete the association "
-                                                 "'txtfile' from the application 'Viewer' ?")});
+    QCOMPARE(Texts(), QStringList{QStringLiteral(
+                          "Are you sure you wish to delete the association "
+                          "'\u2068txtfile\u2069' from the application '\u2068Viewer\u2069' ?")});
     QVERIFY(!Exists(HKLM, modStoreLayout::AssociationKey("Viewer", "txtfile")));
     QCOMPARE(m_main->Node(QStringLiteral("Viewer"), QStringLiteral("txtfile")), nullptr);
     QCOMPARE(m_main->Node(QStringLiteral("Viewer"))->childCount(), 2);

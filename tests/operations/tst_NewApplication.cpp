@@ -151,7 +151,8 @@ void TestNewApplication::captionInUseIsRefusedAndAskedAgain() {
     QCOMPARE(MessageBox::history().size(), 1);
     const MessageBox::Shown& shown = MessageBox::history().first();
     QCOMPARE(shown.text,
-             QStringLiteral("An application with the menu caption 'viewer' already exists."));
+             QStringLiteral(
+                 "An application with the menu caption '\u2068viewer\u2069' already exists."));
     QCOMPARE(shown.title, QStringLiteral("Tavisk"));
     QCOMPARE(shown.icon, MessageBox::Icon::Exclamation);
     QCOMPARE(shown.buttons, MessageBox::Buttons::Ok);

@@ -176,8 +176,9 @@ void TestRenameApplication::foreignVerbKeepsTheOldCaptionListed() {
     m_driver->When<frmRenameApp>(TypeCaption(QStringLiteral("Show")));
     modOperations::RenameApplication(*m_main);
 
-    QCOMPARE(Texts(), QStringList{QStringLiteral(
-                          "The file type 'txtfile' cannot be removed from this application.")});
+    QCOMPARE(Texts(),
+             QStringList{QStringLiteral(
+                 "The file type '\u2068txtfile\u2069' cannot be removed from this application.")});
     QCOMPARE(m_main->Captions(), (QStringList{QStringLiteral("Editor"), QStringLiteral("Show"),
                                               QStringLiteral("Viewer")}));
     QCOMPARE(m_main->Node(QStringLiteral("Show"))->childCount(), 2);
@@ -204,8 +205,9 @@ void TestRenameApplication::captionOfAnotherApplicationRefused() {
     });
     modOperations::RenameApplication(*m_main);
 
-    QCOMPARE(Texts(), QStringList{QStringLiteral(
-                          "An application with the menu caption 'editor' already exists.")});
+    QCOMPARE(Texts(),
+             QStringList{QStringLiteral(
+                 "An application with the menu caption '\u2068editor\u2069' already exists.")});
     const MessageBox::Shown& shown = MessageBox::history().first();
     QCOMPARE(shown.icon, MessageBox::Icon::Exclamation);
     QCOMPARE(shown.buttons, MessageBox::Buttons::Ok);
