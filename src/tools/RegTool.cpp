@@ -815,7 +815,9 @@ void printUsage(std::ostream& out) {
     for (const auto& command : commands()) {
         out << "  " << ProgramName << ' ' << command.synopsis << '\n';
     }
-    out << '\n'
+    out << "\nOptions:\n"
+        << "  -h, --help         show this help\n"
+        << "      --version      show the version\n\n"
         << KeyHelp << '\n'
         << "'" << ProgramName << " COMMAND --help' describes a command.\n"
         << "Exit status: 0 on success, 1 when a key or value does not exist or the\n"
@@ -866,6 +868,10 @@ int runRegTool(const std::vector<std::string>& arguments, std::ostream& out, std
     const std::string& name = arguments.front();
     if (name == "--help" || name == "-h" || name == "help") {
         printUsage(out);
+        return ExitSuccess;
+    }
+    if (name == "--version") {
+        out << ProgramName << ' ' << TAVISK_VERSION << '\n';
         return ExitSuccess;
     }
     const auto& list = commands();

@@ -22,6 +22,9 @@ void printUsage(std::ostream& out) {
         << "           verbs are gone\n"
         << "  clean    remove every file and Thunar action the bridge wrote\n"
         << "  list     show each entry: caption, types, command and the files written for it\n"
+        << "\nOptions:\n"
+        << "  -h, --help     show this help\n"
+        << "      --version  show the version\n"
         << "\nThe store is the file named by TAVISK_REGISTRY, else\n"
         << "$XDG_DATA_HOME/tavisk/registry.db.\n"
         << "Exit status: 0 on success, 1 when the store is missing or unusable or a file\n"
@@ -133,6 +136,10 @@ int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, s
     const std::string& command = arguments.front();
     if (command == "--help" || command == "-h" || command == "help") {
         printUsage(out);
+        return ExitSuccess;
+    }
+    if (command == "--version") {
+        out << ProgramName << ' ' << TAVISK_VERSION << '\n';
         return ExitSuccess;
     }
     if (command != "sync" && command != "clean" && command != "list")

@@ -24,6 +24,9 @@ TEST_F(ShellToolTest, WrongUsageExitsWithTwo) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("sync"), std::string::npos);
     EXPECT_EQ(shell({"list", "--help"}).status, 0);
+    const auto version = shell({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tavisk-shell " TAVISK_PROJECT_VERSION "\n");
 }
 
 TEST_F(ShellToolTest, AMissingStoreIsReportedAndNotCreated) {

@@ -257,6 +257,13 @@ TEST_F(RegToolTest, EveryCommandHasHelp) {
     }
 }
 
+TEST_F(RegToolTest, VersionIsTheProjects) {
+    const ToolRun version = runExecutable("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tavisk-reg " TAVISK_PROJECT_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+}
+
 TEST_F(RegToolTest, BadDataIsRefusedWithNothingWritten) {
     for (const auto& [type, data] :
          std::vector<std::pair<std::string, std::string>>{{"REG_DWORD", "4294967296"},
