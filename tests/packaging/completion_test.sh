@@ -89,7 +89,7 @@ mkdir "$work/files/mime"
 cd "$work/files" || exit 1
 
 # Commands and options.
-check "add|delete|export|import|import-mime|query" 'tavisk-reg '
+check "add|check|delete|export|import|import-mime|query" 'tavisk-reg '
 check "import|import-mime" 'tavisk-reg im'
 check "--help|--version" 'tavisk-reg --'
 check "--default|--help|--recursive|--value=" 'tavisk-reg query --'

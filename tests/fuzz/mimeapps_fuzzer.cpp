@@ -1,0 +1,69 @@
+// The mimeapps.list edit on any bytes: a text GLib cannot read is refused;
+// otherwise GLib reads the bridge's entry in the result, every other key GLib
+// read before keeps its value, and taking the entry out again leaves none of
+// the bridge's ids.
+#include "FileUtil.h"
+#include "KeyFile.h"
+#include "MimeApps.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace tavisk::desktop;
+
+[[noreturn]] void fault(const char* what) {
+    std::fprintf(stderr, "fault: %s\n", what);
+    std::abort();
+}
+
+const std::string Ours = "tavisk-00000000000000000000000000000000-view.desktop";
+
+bool ours(const std::string& id) {
+    return id.rfind("tavisk-", 0) == 0;
+}
+
+/// Keys whose values the edit may change: ours, and the defaults it pins.
+bool touched(const std::string& group, const std::string& key) {
+    return group == PinnedGroup || (key == "text/plain" && (group == AddedGroup ||
+                                                            group == DefaultGroup));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const auto before = KeyFile::parse(text);
+    // Folders that do not exist: no list or MIME data of the machine comes in.
+    XdgDirs dirs{"/nonexistent/data", "/nonexistent/config", {}, {}, {}};
+    std::string updated;
+    try {
+        updated = updateMimeApps(dirs, text, {{"text/plain", {Ours}}}, ours);
+    } catch (const FileError&) {
+        if (before)
+            fault("refused a file GLib reads");
+        return 0;
+    }
+    const auto after = KeyFile::parse(updated);
+    if (!after)
+        fault("GLib cannot read what the edit wrote");
+    const auto added = after->list(AddedGroup, "text/plain").value_or(std::vector<std::string>{});
+    if (std::find(added.begin(), added.end(), Ours) == added.end())
+        fault("GLib does not read the bridge's entry");
+    for (const auto& group : {std::string(AddedGroup), std::string(DefaultGroup),
+                              std::string("Removed Associations")})
+        for (const auto& key : before->keys(group))
+            if (!touched(group, key) && before->value(group, key) != after->value(group, key))
+                fault("another key's value changed");
+    const auto removed = KeyFile::parse(updateMimeApps(dirs, updated, {}, ours));
+    if (!removed)
+        fault("GLib cannot read the file after the entry went");
+    for (const auto& key : removed->keys(AddedGroup))
+        for (const auto& id : removed->list(AddedGroup, key).value_or(std::vector<std::string>{}))
+            if (ours(id))
+                fault("one of the bridge's ids stayed");
+    return 0;
+}
