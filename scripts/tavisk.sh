@@ -20,12 +20,15 @@ PACKAGES=(
     g++-mingw-w64-x86-64 wine wine64
 )
 
+# Only for fuzzing by hand (scripts/tavisk.sh fuzz): clang and its libFuzzer.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$root_dir/build}
 
 install_packages() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -73,8 +76,24 @@ test)
 packages)
     install_packages
     ;;
+fuzz)
+    # Each libFuzzer harness of tests/fuzz for SECONDS (default 300), one
+    # after the other, on a corpus folder of its own under the build folder.
+    install_packages "${FUZZ_PACKAGES[@]}"
+    fuzz_dir="$build_dir-fuzz"
+    cmake -S "$root_dir" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ -DTAVISK_FUZZ=ON -DTAVISK_BUILD_BENCH=OFF
+    targets=$(cmake --build "$fuzz_dir" --target help | sed -n 's/^\([a-z0-9_]*_fuzzer\):.*/\1/p')
+    cmake --build "$fuzz_dir" -j "$(nproc)" --target $targets
+    for target in $targets; do
+        name=${target%_fuzzer}
+        mkdir -p "$fuzz_dir/corpus/$name"
+        (cd "$fuzz_dir" && "$fuzz_dir/tests/fuzz/$target" -max_total_time="${2:-300}" \
+            -max_len=4096 "corpus/$name" "$root_dir/tests/fuzz/corpus/$name")
+    done
+    ;;
 *)
-    echo "usage: $0 run|test|packages" >&2
+    echo "usage: $0 run|test|packages|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac
