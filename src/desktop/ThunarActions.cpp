@@ -333,7 +333,9 @@ std::string ThunarActionsFile::merged(
     for (std::size_t i = 0; i < replacements.size(); ++i)
         if (!used[i])
             added += replacements[i].second + "\n";
-    if (m_selfClosedRoot) {
+    if (m_selfClosedRoot && added.empty()) {
+        out.append(m_text, copied, m_closeEnd - copied);
+    } else if (m_selfClosedRoot) {
         out.append(m_text, copied, m_closeBegin - copied);
         out += "<actions>\n" + added + "</actions>";
     } else {
