@@ -84,18 +84,34 @@ std::vector<std::string> classNames() {
     return root ? root.subkeys() : std::vector<std::string>{};
 }
 
-std::vector<ShellVerb> verbsOfType(const std::string& type) {
-    std::vector<ShellVerb> verbs;
+namespace {
+
+/// Adds the verbs of one type whose caption keep() takes.
+template <class Keep>
+void addVerbsOfType(const std::string& type, const Keep& keep, std::vector<ShellVerb>& verbs) {
     OpenKey shell(HKEY_CLASSES_ROOT, type + "\\Shell");
     if (!shell)
-        return verbs;
+        return;
     for (const auto& caption : shell.subkeys()) {
+        if (!keep(caption))
+            continue;
         OpenKey command(shell, caption + "\\Command");
         if (!command)
             continue;
         if (auto text = command.string(""))
             verbs.push_back({type, caption, *text});
     }
+}
+
+bool anyCaption(const std::string&) {
+    return true;
+}
+
+} // namespace
+
+std::vector<ShellVerb> verbsOfType(const std::string& type) {
+    std::vector<ShellVerb> verbs;
+    addVerbsOfType(type, anyCaption, verbs);
     return verbs;
 }
 
@@ -103,29 +119,18 @@ std::vector<ShellVerb> verbsOfCaptions(const std::set<std::string>& foldedCaptio
     std::vector<ShellVerb> verbs;
     if (foldedCaptions.empty())
         return verbs;
-    for (const auto& type : classNames()) {
-        OpenKey shell(HKEY_CLASSES_ROOT, type + "\\Shell");
-        if (!shell)
-            continue;
-        for (const auto& caption : shell.subkeys()) {
-            if (!foldedCaptions.count(foldCase(caption)))
-                continue;
-            OpenKey command(shell, caption + "\\Command");
-            if (!command)
-                continue;
-            if (auto text = command.string(""))
-                verbs.push_back({type, caption, *text});
-        }
-    }
+    const auto listed = [&](const std::string& caption) {
+        return foldedCaptions.count(foldCase(caption)) != 0;
+    };
+    for (const auto& type : classNames())
+        addVerbsOfType(type, listed, verbs);
     return verbs;
 }
 
 std::vector<ShellVerb> allVerbs() {
     std::vector<ShellVerb> verbs;
-    for (const auto& type : classNames()) {
-        auto ofType = verbsOfType(type);
-        verbs.insert(verbs.end(), ofType.begin(), ofType.end());
-    }
+    for (const auto& type : classNames())
+        addVerbsOfType(type, anyCaption, verbs);
     return verbs;
 }
 
