@@ -1,7 +1,7 @@
 // The mimeapps.list edit on any bytes: a text GLib cannot read is refused;
 // otherwise GLib reads the bridge's entry in the result, every other key GLib
-// read before keeps its value, and taking the entry out again leaves none of
-// the bridge's ids.
+// read before keeps its value (other types lose only the bridge's own ids),
+// and taking the entry out again leaves none of the bridge's ids.
 #include "FileUtil.h"
 #include "KeyFile.h"
 #include "MimeApps.h"
@@ -32,6 +32,15 @@ bool touched(const std::string& group, const std::string& key) {
                                                             group == DefaultGroup));
 }
 
+/// The ids of a type's added associations that are not the bridge's.
+std::vector<std::string> othersOf(const KeyFile& file, const std::string& type) {
+    std::vector<std::string> ids;
+    for (auto& id : file.list(AddedGroup, type).value_or(std::vector<std::string>{}))
+        if (!ours(id))
+            ids.push_back(std::move(id));
+    return ids;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto added = after->list(AddedGroup, "text/plain").value_or(std::vector<std::string>{});
     if (std::find(added.begin(), added.end(), Ours) == added.end())
         fault("GLib does not read the bridge's entry");
-    for (const auto& group : {std::string(AddedGroup), std::string(DefaultGroup),
-                              std::string("Removed Associations")})
+    // Other types lose only the bridge's own ids; other values stay.
+    for (const auto& key : before->keys(AddedGroup))
+        if (!touched(AddedGroup, key) && othersOf(*before, key) != othersOf(*after, key))
+            fault("another program's association changed");
+    for (const auto& group : {std::string(DefaultGroup), std::string("Removed Associations")})
         for (const auto& key : before->keys(group))
             if (!touched(group, key) && before->value(group, key) != after->value(group, key))
                 fault("another key's value changed");
