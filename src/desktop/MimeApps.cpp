@@ -3,6 +3,7 @@
 #include "DesktopEntries.h"
 #include "FileUtil.h"
 #include "KeyFile.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <map>
@@ -251,6 +252,14 @@ std::optional<DefaultChoice> currentDefault(const XdgDirs& dirs, const std::stri
 std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
                            const MimeWanted& wanted,
                            const std::function<bool(const std::string&)>& replaceable) {
+    for (std::size_t at = 0; at < oldText.size();) {
+        char32_t c = 0;
+        const std::size_t length = registry::decodeUtf8(oldText, at, c);
+        if (length == 0)
+            throw FileError("it is not valid UTF-8, as key files must be (byte " +
+                            std::to_string(at + 1) + "); left alone");
+        at += length;
+    }
     std::string error;
     auto parsed = KeyFile::parse(oldText, &error);
     if (!parsed)

@@ -25,10 +25,9 @@ bool glibTakes(const std::string& text) {
     GMarkupParser parser{};
     GMarkupParseContext* context =
         g_markup_parse_context_new(&parser, GMarkupParseFlags{}, nullptr, nullptr);
-    const bool ok =
-        g_markup_parse_context_parse(context, text.data(), static_cast<gssize>(text.size()),
-                                     nullptr) &&
-        g_markup_parse_context_end_parse(context, nullptr);
+    const bool ok = g_markup_parse_context_parse(context, text.data(),
+                                                 static_cast<gssize>(text.size()), nullptr) &&
+                    g_markup_parse_context_end_parse(context, nullptr);
     g_markup_parse_context_free(context);
     return ok;
 }
