@@ -10,6 +10,7 @@
 # A fault is a file tests/mutants/NN-name.mut:
 #   # What the user would notice (one or more comment lines).
 #   file: src/folder/File.cpp
+#   build: tests/operations/all        what to rebuild (ninja targets; all when absent)
 #   tests: -L operations               ctest's arguments that pick the tests
 #   find: the exact text of the fault's place, found once in the file
 #   replace: what it becomes (may be empty)
@@ -56,8 +57,12 @@ configure() {
         -DTAVISK_WERROR=ON -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DTAVISK_BUILD_BENCH=OFF >"$log_dir/configure.log"
 }
 
+# Builds the given ninja targets (everything when none) into the log $1.
 build() {
-    cmake --build "$build_dir" -j "$jobs" >"$1" 2>&1
+    local log=$1
+    shift
+    # shellcheck disable=SC2068 # target names, split on purpose
+    cmake --build "$build_dir" -j "$jobs" ${@:+--target $@} >"$log" 2>&1
 }
 
 # Field of a fault file: every line "name: value", in order.
@@ -141,7 +146,8 @@ main() {
         if ! why=$(substitute "$fault" "$target" 2>&1); then
             result="stale ($why)"
             stale=$((stale + 1))
-        elif ! build "$log_dir/$name.build.log"; then
+        # shellcheck disable=SC2046 # target names, split on purpose
+        elif ! build "$log_dir/$name.build.log" $(fields "$fault" build); then
             result="BROKEN (does not build: $log_dir/$name.build.log)"
             stale=$((stale + 1))
         else
