@@ -5,7 +5,9 @@
 #   scripts/mutants.sh                   every fault
 #   scripts/mutants.sh 03 17             the faults whose file names start so
 #   scripts/mutants.sh --check           only that every fault still applies
-# Environment: MUTANTS_DIR (default build-mutants), JOBS (default 2).
+# Environment: MUTANTS_DIR (default build-mutants), JOBS (default 2),
+# MUTANTS_FROM=<commit> to test that commit's tree instead of the working
+# tree (the faults are still read from the working tree).
 #
 # A fault is a file tests/mutants/NN-name.mut:
 #   # What the user would notice (one or more comment lines).
@@ -36,13 +38,20 @@ export CCACHE_NOHASHDIR=1
 # touching only files that differ so the scratch build stays incremental.
 sync_tree() {
     mkdir -p "$tree_dir" "$log_dir"
-    local listed=$work_dir/files.txt
-    (cd "$root_dir" && git ls-files -co --exclude-standard) | sort >"$listed"
+    local listed=$work_dir/files.txt source=$root_dir
+    if [ -n "${MUTANTS_FROM:-}" ]; then
+        source=$work_dir/export
+        rm -rf "$source" && mkdir -p "$source"
+        (cd "$root_dir" && git archive "$MUTANTS_FROM") | tar -x -C "$source"
+        (cd "$source" && find . -type f | sed 's|^\./||') | sort >"$listed"
+    else
+        (cd "$root_dir" && git ls-files -co --exclude-standard) | sort >"$listed"
+    fi
     while IFS= read -r file; do
-        [ -f "$root_dir/$file" ] || continue
-        if ! cmp -s "$root_dir/$file" "$tree_dir/$file"; then
+        [ -f "$source/$file" ] || continue
+        if ! cmp -s "$source/$file" "$tree_dir/$file"; then
             mkdir -p "$(dirname "$tree_dir/$file")"
-            cp -p "$root_dir/$file" "$tree_dir/$file"
+            cp -p "$source/$file" "$tree_dir/$file"
             touch "$tree_dir/$file"
         fi
     done <"$listed"
