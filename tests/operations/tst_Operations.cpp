@@ -68,19 +68,6 @@ QStringList RowKeys(frmFileTypes& dialog) {
     return keys;
 }
 
-/// The three ways to leave a dialog without OK.
-enum Leave { Escape, CloseBox, CancelButton };
-
-void LeaveDialog(QDialog& dialog, QPushButton* cancel, int how) {
-    if (how == Escape) {
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    } else if (how == CloseBox) {
-        dialog.close();
-    } else {
-        cancel->click();
-    }
-}
-
 } // namespace
 
 class TestOperations final : public QObject {
@@ -98,7 +85,6 @@ private slots:
     void deleteRefusesAForeignVerb();
     void deleteAssociationOnYes();
     void deleteApplication();
-    void noDeletesNothingButReloads();
     void renameWithCommandAndFileTypes();
     void renameToOwnCaption_data();
     void renameToOwnCaption();
@@ -108,9 +94,6 @@ private slots:
     void changeExecutable();
     void changeExecutableLeavesOtherVerbs();
     void changeExecutableFailureReported();
-    void cancelledDialogsChangeNothing_data();
-    void cancelledDialogsChangeNothing();
-    void withoutItsNodeNothingHappens();
 
 private:
     std::unique_ptr<TestRegistry> m_registry;
@@ -354,20 +337,6 @@ void TestOperations::deleteApplication() {
     VERIFY_STORE({QStringLiteral("Viewer\\txtfile")}, &m_main->treApplications());
 }
 
-void TestOperations::noDeletesNothingButReloads() {
-    const WriteLog writes;
-    QVERIFY(m_main->Select(QStringLiteral("Viewer"), QStringLiteral("pngfile")));
-    MessageBox::setNextAnswer(MessageBox::Answer::No);
-    modOperations::DeleteChoice(*m_main);
-    QVERIFY(m_main->Select(QStringLiteral("Viewer")));
-    MessageBox::setNextAnswer(MessageBox::Answer::No);
-    modOperations::DeleteChoice(*m_main);
-    QCOMPARE(Texts().size(), 2);
-    QVERIFY(writes.Keys().isEmpty());
-    QCOMPARE(m_main->refreshes, 2);
-    QCOMPARE(m_main->treApplications().selectedNode(), nullptr);
-}
-
 void TestOperations::renameWithCommandAndFileTypes() {
     // A command with a "%1" inside and blanks at its end, as an older version stored it.
     TestRegistry::AddApplication("Odd", "/opt/odd --file=%1 %1  ", {"txtfile", "pngfile"});
@@ -532,79 +501,6 @@ void TestOperations::changeExecutableFailureReported() {
                           "An error has occurred whilst renaming the application executable.  "
                           "Please report this to support@tavisk.example")});
     QCOMPARE(m_main->Node(QStringLiteral("Viewer"))->tag(), QStringLiteral("/bin/view2 %1"));
-}
-
-void TestOperations::cancelledDialogsChangeNothing_data() {
-    QTest::addColumn<int>("operation");
-    QTest::addColumn<int>("how");
-    const char* names[] = {"new", "associate", "rename", "change"};
-    for (int operation = 0; operation < 4; ++operation) {
-        QTest::addRow("%s, Escape", names[operation]) << operation << int(Escape);
-        QTest::addRow("%s, close box", names[operation]) << operation << int(CloseBox);
-        QTest::addRow("%s, Cancel", names[operation]) << operation << int(CancelButton);
-    }
-}
-
-void TestOperations::cancelledDialogsChangeNothing() {
-    QFETCH(int, operation);
-    QFETCH(int, how);
-    QVERIFY(m_main->Select(QStringLiteral("Viewer")));
-    const WriteLog writes;
-    // Something typed or ticked first, then the dialog left.
-    if (operation == 0) {
-        m_driver->When<frmNewApplication>([how](frmNewApplication& dialog) {
-            QTest::keyClicks(dialog.txtName, QStringLiteral("Zed"));
-            QTest::keyClicks(dialog.txtPath, QStringLiteral("/bin/z"));
-            LeaveDialog(dialog, dialog.cmdCancel, how);
-        });
-        modOperations::AddNewApplication(*m_main);
-    } else if (operation == 1) {
-        m_driver->When<frmFileTypes>([how](frmFileTypes& dialog) {
-            dialog.lvwFileTypes->setCurrentIndex(dialog.lvwFileTypes->ListItems().index(0));
-            QTest::keyClick(dialog.lvwFileTypes, Qt::Key_Space);
-            LeaveDialog(dialog, dialog.cmdCancel, how);
-        });
-        modOperations::AssociateFileTypes(*m_main);
-    } else if (operation == 2) {
-        m_driver->When<frmRenameApp>([how](frmRenameApp& dialog) {
-            QTest::keyClicks(dialog.txtCaption, QStringLiteral(" 2"));
-            LeaveDialog(dialog, dialog.cmdCancel, how);
-        });
-        modOperations::RenameApplication(*m_main);
-    } else {
-        m_driver->When<frmChangeExe>([how](frmChangeExe& dialog) {
-            QTest::keyClicks(dialog.txtPath, QStringLiteral("2"));
-            LeaveDialog(dialog, dialog.cmdCancel, how);
-        });
-        modOperations::ChangeApplicationExe(*m_main);
-    }
-    QCOMPARE(m_driver->shown, 1);
-    QVERIFY(writes.Keys().isEmpty());
-    QCOMPARE(m_main->treApplications().count(), 6);
-    QCOMPARE(m_main->Node(QStringLiteral("Viewer"))->tag(), ViewerCommand);
-    QCOMPARE(m_main->refreshes + m_main->mouseUps, 0);
-    QVERIFY(!m_main->treApplications().sorted());
-    QVERIFY(MessageBox::history().isEmpty());
-}
-
-void TestOperations::withoutItsNodeNothingHappens() {
-    // Nothing selected: no operation but the new application asks anything;
-    // a file type's node: neither rename nor the change of executable.
-    const WriteLog writes;
-    for (bool fileType : {false, true}) {
-        if (fileType) {
-            QVERIFY(m_main->Select(QStringLiteral("Viewer"), QStringLiteral("txtfile")));
-        } else {
-            modOperations::AssociateFileTypes(*m_main);
-            modOperations::DeleteChoice(*m_main);
-        }
-        modOperations::RenameApplication(*m_main);
-        modOperations::ChangeApplicationExe(*m_main);
-    }
-    QCOMPARE(m_driver->shown, 0);
-    QVERIFY(writes.Keys().isEmpty());
-    QVERIFY(MessageBox::history().isEmpty());
-    QCOMPARE(m_main->refreshes + m_main->mouseUps, 0);
 }
 
 QTEST_MAIN(TestOperations)
