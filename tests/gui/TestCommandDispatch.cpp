@@ -23,11 +23,9 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 

@@ -258,7 +258,6 @@ public:
     }
 
     int unexpected = 0;
-    int shown = 0;
     int pending() const { return static_cast<int>(m_actions.size()); }
 
 private:
@@ -271,7 +270,6 @@ private:
         if (m_actions.empty() && ++m_idlePolls <= 100) {
             return;
         }
-        ++shown;
         m_idlePolls = 0;
         bool answered = false;
         if (!m_actions.empty()) {
