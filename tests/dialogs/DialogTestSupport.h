@@ -34,6 +34,15 @@ inline bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
+/// The texts of the message boxes shown since the history was cleared.
+inline QStringList Texts() {
+    QStringList texts;
+    for (const MessageBox::Shown& shown : MessageBox::history()) {
+        texts.append(shown.text);
+    }
+    return texts;
+}
+
 /// Forgets the message boxes and file dialogs of earlier tests.
 inline void ResetPrompts() {
     MessageBox::clearHistory();

@@ -23,11 +23,9 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 
@@ -69,10 +67,8 @@ private slots:
     void associationSelected_data();
     void associationSelected();
     void commandsActOnTheNodeSelectedWhenTheyRun();
-    void deleteAnsweredNoStillReloads();
     void toolbarKeysCompareCaseSensitively();
     void f1InAnOperationsDialogOpensTheGuide();
-    void statusBarPanelsChangeNothing();
 
 private:
     void Start();
@@ -443,23 +439,6 @@ void TestCommandDispatch::commandsActOnTheNodeSelectedWhenTheyRun() {
     QVERIFY(modRegistry::RegKeyExists(HKLM, modStoreLayout::ApplicationKey("Alpha")));
 }
 
-void TestCommandDispatch::deleteAnsweredNoStillReloads() {
-    const frmMainControls& ui = m_form->controls();
-    Select(QStringLiteral("Alpha"), QStringLiteral("logfile"));
-    MessageBox::setNextAnswer(MessageBox::Answer::No);
-    const Outcome outcome = Run(QStringLiteral("Delete"), Door::Menu);
-    QCOMPARE(outcome.questions, 1);
-    QCOMPARE(outcome.loads, 1);
-    QCOMPARE(outcome.writes, 0);
-    QVERIFY(ui.treApplications->selectedNode() == nullptr);
-    QVERIFY(ui.picBlank->isVisible());
-    for (const char* key : {"Delete", "AddFileTypes", "rename"}) {
-        QVERIFY2(!ui.ToolbarButtons.value(QString::fromLatin1(key))->isEnabled(), key);
-    }
-    QVERIFY(!ui.mnuNewFileType->isEnabled());
-    QVERIFY(Node(QStringLiteral("Alpha"), QStringLiteral("logfile")) != nullptr);
-}
-
 void TestCommandDispatch::toolbarKeysCompareCaseSensitively() {
     for (const char* key :
          {"newapplication", "NEWAPPLICATION", "Rename", "ChangeExe", "delete", "Bogus", ""}) {
@@ -489,31 +468,6 @@ void TestCommandDispatch::f1InAnOperationsDialogOpensTheGuide() {
     QCOMPARE(outcome.dialogs, QStringList{"frmNewApplication"});
     QVERIFY(helpOpened);
     QCOMPARE(outcome.writes, 0);
-}
-
-void TestCommandDispatch::statusBarPanelsChangeNothing() {
-    StatusBar* bar = m_form->controls().StatusBar1;
-    QStringList texts;
-    for (int panel = 1; panel <= 4; ++panel) {
-        texts.append(bar->panelText(panel));
-    }
-    const int loads = m_loads;
-    QSignalSpy clicks(bar, &StatusBar::panelClicked);
-    const QList<QLabel*> labels = bar->findChildren<QLabel*>();
-    QVERIFY(labels.size() >= 4);
-    for (QLabel* label : labels) {
-        QTest::mouseClick(bar, Qt::LeftButton, {}, label->geometry().center());
-    }
-    QTest::qWait(50);
-    QCOMPARE(clicks.size(), 4); // each panel's click reached the window
-    for (int panel = 1; panel <= 4; ++panel) {
-        QCOMPARE(bar->panelText(panel), texts.at(panel - 1));
-    }
-    QCOMPARE(m_loads, loads);
-    QCOMPARE(m_writes, 0);
-    QVERIFY(m_dialogs->shown.isEmpty());
-    QVERIFY(MessageBox::history().isEmpty());
-    QVERIFY(m_form->controls().picBlank->isVisible());
 }
 
 QTEST_MAIN(TestCommandDispatch)

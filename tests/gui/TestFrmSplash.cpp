@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -30,6 +31,7 @@ private slots:
     void handsOverAfterTheTreeIsLoaded();
     void characterKeyHandsOverAtOnce();
     void failedStartupEndsTheProgram();
+    void theProgramLoadsItsStore();
 
 private:
     std::unique_ptr<TempProfile> m_profile;
@@ -185,6 +187,27 @@ void TestFrmSplash::failedStartupEndsTheProgram() {
     QCOMPARE(MessageBox::history().size(), 1);
     QCOMPARE(MessageBox::history().front().text,
              QStringLiteral("An error occurred whilst loading Tavisk."));
+}
+
+void TestFrmSplash::theProgramLoadsItsStore() {
+    // The program itself on the test's store: its splash hands over to the
+    // main window, whose start-up writes the first-run marker.
+    tavisk::registry::closeStore();
+    QProcess program;
+    program.start(QStringLiteral(TAVISK_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    QString marker;
+    QElapsedTimer waited;
+    waited.start();
+    while (marker != QStringLiteral("1") && waited.elapsed() < 20000) {
+        QTest::qWait(200);
+        QVERIFY(tavisk::registry::openStore(m_profile->storeFile().toStdString()).ok());
+        marker = Read(modRegistry::HKLM, modStoreLayout::StorePath, "RunBefore");
+        tavisk::registry::closeStore();
+    }
+    program.kill();
+    program.waitForFinished();
+    QCOMPARE(marker, QStringLiteral("1"));
 }
 
 QTEST_MAIN(TestFrmSplash)

@@ -131,6 +131,8 @@ void TestFrmMainLayout::dragStaysWithinItsBoundsAndClampsOnRelease() {
     QVERIFY(m_form->SplitterDragging());
     QVERIFY(ui.picSplitter->isVisible());
     QCOMPARE(boxes.picSplitter, (Box{3000, 440, 20, boxes.imgSplitter.height - 20}));
+    mouse(QEvent::MouseMove, 1050); // between the bounds: the bar follows the mouse
+    QCOMPARE(boxes.picSplitter.left, 4050.0);
 
     mouse(QEvent::MouseMove, -5000); // far to the left
     QCOMPARE(boxes.picSplitter.left, 1000.0);
@@ -148,6 +150,13 @@ void TestFrmMainLayout::dragStaysWithinItsBoundsAndClampsOnRelease() {
     // Moves without a press do nothing.
     mouse(QEvent::MouseMove, -5000);
     QCOMPARE(boxes.picSplitter.left, W - 1000);
+
+    // Dropped between the bounds, the splitter stays where it was dropped.
+    mouse(QEvent::MouseButtonPress, 50);
+    mouse(QEvent::MouseMove, 2100 - boxes.imgSplitter.left);
+    mouse(QEvent::MouseButtonRelease, 2100 - boxes.imgSplitter.left);
+    QCOMPARE(boxes.imgSplitter.left, 2100.0);
+    verifyFills();
 }
 
 void TestFrmMainLayout::clickWithoutMovingChangesNothing() {

@@ -18,13 +18,9 @@ private slots:
     void keysAreUniqueWithoutRegardToCase();
     void clearVoidsEverything();
     void sortedOrdersTopLevelOnly();
-    void expandedState();
-    void rightPressLeavesSelection();
-    void clickOnEmptySpaceKeepsSelection();
     void ctrlClickDoesNotDeselect();
     void mouseUpForEveryButton();
     void keyUpOnRelease();
-    void selectedAndDropHighlight();
 
 private:
     QPoint centreOf(const TreeNode* node) const;
@@ -132,46 +128,6 @@ void TestTreeView::sortedOrdersTopLevelOnly() {
     QVERIFY(above(zeta, aaa));
 }
 
-void TestTreeView::expandedState() {
-    TreeNode* a = m_tree->addNode("A", "Application");
-    TreeNode* a1 = m_tree->addChild(a, "a1", "FileType");
-    QVERIFY(!a->expanded());
-    QVERIFY(m_tree->nodeRect(a1).isEmpty());
-    a->setExpanded(true);
-    QVERIFY(a->expanded());
-    QVERIFY(!m_tree->nodeRect(a1).isEmpty());
-    a->setExpanded(false);
-    QVERIFY(!a->expanded());
-}
-
-void TestTreeView::rightPressLeavesSelection() {
-    TreeNode* a = m_tree->addNode("A", "Application");
-    TreeNode* b = m_tree->addNode("B", "Application");
-    QWidget* viewport = m_tree->view()->viewport();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
-    QCOMPARE(m_tree->selectedNode(), a);
-    QTest::mouseClick(viewport, Qt::RightButton, {}, centreOf(b));
-    QCOMPARE(m_tree->selectedNode(), a);
-    QTest::mouseClick(viewport, Qt::MiddleButton, {}, centreOf(b));
-    QCOMPARE(m_tree->selectedNode(), a);
-    QTest::mouseDClick(viewport, Qt::RightButton, {}, centreOf(b));
-    QCOMPARE(m_tree->selectedNode(), a);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(b));
-    QCOMPARE(m_tree->selectedNode(), b);
-}
-
-void TestTreeView::clickOnEmptySpaceKeepsSelection() {
-    TreeNode* a = m_tree->addNode("A", "Application");
-    QWidget* viewport = m_tree->view()->viewport();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
-    const QPoint below(centreOf(a).x(), viewport->height() - 5);
-    QCOMPARE(m_tree->nodeAt(below), nullptr);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, below);
-    QCOMPARE(m_tree->selectedNode(), a);
-    QTest::mouseDClick(viewport, Qt::LeftButton, {}, below);
-    QCOMPARE(m_tree->selectedNode(), a);
-}
-
 void TestTreeView::ctrlClickDoesNotDeselect() {
     TreeNode* a = m_tree->addNode("A", "Application");
     QWidget* viewport = m_tree->view()->viewport();
@@ -212,24 +168,6 @@ void TestTreeView::keyUpOnRelease() {
     QTest::keyClick(m_tree->view(), Qt::Key_Return);
     QCOMPARE(ups.count(), 2);
     QCOMPARE(ups.at(1).at(0).toInt(), int(Qt::Key_Return));
-}
-
-void TestTreeView::selectedAndDropHighlight() {
-    TreeNode* a = m_tree->addNode("A", "Application");
-    TreeNode* b = m_tree->addChild(a, "b", "FileType");
-    QCOMPARE(m_tree->selectedNode(), nullptr);
-    m_tree->setSelectedNode(b);
-    QCOMPARE(m_tree->selectedNode(), b);
-    m_tree->setDropHighlightNode(a);
-    QCOMPARE(m_tree->dropHighlightNode(), a);
-    m_tree->setSelectedNode(nullptr);
-    m_tree->setDropHighlightNode(nullptr);
-    QCOMPARE(m_tree->selectedNode(), nullptr);
-    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
-    // With nothing current, the keyboard starts again from the top.
-    m_tree->view()->setFocus();
-    QTest::keyClick(m_tree->view(), Qt::Key_Down);
-    QVERIFY(m_tree->selectedNode() != nullptr);
 }
 
 QTEST_MAIN(TestTreeView)

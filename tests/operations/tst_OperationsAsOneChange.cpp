@@ -59,7 +59,7 @@ void TestOperationsAsOneChange::init() {
         for (int i = 0; i < TypeCount; ++i) {
             TestRegistry::AddFileType(TypeName(i));
         }
-        TestRegistry::AddApplication("Viewer", "/usr/bin/viewer %1", "06 December 2026");
+        TestRegistry::AddApplication("Viewer", "/usr/bin/viewer %1");
         return true;
     });
     m_main = std::make_unique<TestMainWindow>();
