@@ -113,24 +113,45 @@ void KeyFile::setList(const std::string& group, const std::string& key,
 }
 
 void KeyFile::removeKey(const std::string& group, const std::string& key) {
-    // GLib removes the line it reads (the last); an earlier duplicate is then
-    // out of its index but still written out. Rebuilding the group leaves one
-    // line per key, each with the value GLib read.
-    const auto all = keyLines(m_file.get(), group);
-    const bool duplicated = std::count(all.begin(), all.end(), key) > 1;
-    if (!duplicated) {
-        g_key_file_remove_key(m_file.get(), group.c_str(), key.c_str(), nullptr);
-        return;
+    g_key_file_remove_key(m_file.get(), group.c_str(), key.c_str(), nullptr);
+}
+
+bool KeyFile::hasDuplicateKeys() const {
+    gsize count = 0;
+    gchar** groups = g_key_file_get_groups(m_file.get(), &count);
+    bool duplicated = false;
+    for (const auto& group : takeList(groups, count))
+        duplicated = duplicated || keyLines(m_file.get(), group).size() != keys(group).size();
+    return duplicated;
+}
+
+KeyFile KeyFile::rebuilt() const {
+    KeyFile copy;
+    GKeyFile* to = copy.m_file.get();
+    GKeyFile* from = m_file.get();
+    auto copyComment = [&](const gchar* group, const gchar* key) {
+        gchar* comment = g_key_file_get_comment(from, group, key, nullptr);
+        if (comment && *comment)
+            g_key_file_set_comment(to, group, key, comment, nullptr);
+        g_free(comment);
+    };
+    gsize count = 0;
+    gchar** groups = g_key_file_get_groups(from, &count);
+    bool first = true;
+    for (const auto& group : takeList(groups, count)) {
+        copy.addGroup(group);
+        // Above the first group, GLib's group comment is the file's top comment.
+        if (!first)
+            copyComment(group.c_str(), nullptr);
+        first = false;
+        for (const auto& key : keys(group)) {
+            copy.setRaw(group, key,
+                        take(g_key_file_get_value(from, group.c_str(), key.c_str(), nullptr)));
+            copyComment(group.c_str(), key.c_str());
+        }
     }
-    std::vector<std::pair<std::string, std::string>> kept;
-    for (const auto& name : keys(group))
-        if (name != key)
-            kept.emplace_back(name, take(g_key_file_get_value(m_file.get(), group.c_str(),
-                                                              name.c_str(), nullptr)));
-    g_key_file_remove_group(m_file.get(), group.c_str(), nullptr);
-    addGroup(group);
-    for (const auto& [name, value] : kept)
-        setRaw(group, name, value);
+    copyComment(nullptr, nullptr);
+    return copy;
 }
 
 void KeyFile::removeGroup(const std::string& group) {

@@ -42,9 +42,14 @@ public:
     /// key=value with the items escaped and each followed by ";".
     void setList(const std::string& group, const std::string& key,
                  const std::vector<std::string>& items);
-    /// Removes every line of the key: an earlier duplicate would otherwise
-    /// become the value GLib reads.
+    /// Removes the key's line (GLib's: the last, when the key is duplicated).
     void removeKey(const std::string& group, const std::string& key);
+    /// True when a key appears more than once in a group.
+    bool hasDuplicateKeys() const;
+    /// The file as GLib reads it, one line per key with the value GLib reads,
+    /// comments kept. GLib's own edits of a duplicated key go astray (removing
+    /// it brings an earlier line back), so an editor starts from this.
+    KeyFile rebuilt() const;
     void removeGroup(const std::string& group);
 
     /// The file's text, as GLib writes it.

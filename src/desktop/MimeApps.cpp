@@ -264,6 +264,8 @@ std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
     auto parsed = KeyFile::parse(oldText, &error);
     if (!parsed)
         throw FileError("GLib cannot read it (" + error + "); left alone");
+    if (parsed->hasDuplicateKeys())
+        parsed = parsed->rebuilt();
     KeyFile& list = *parsed;
     std::map<std::string, std::vector<std::string>> wantedByType;
     for (const auto& [mime, ids] : wanted) {
