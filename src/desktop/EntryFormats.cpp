@@ -20,10 +20,8 @@ void requireMimeTypes(const DesktopEntry& entry) {
 /// Builds a key file group by group, in the order written.
 class KeyFileWriter final {
 public:
-    void group(const std::string& name) {
-        m_group = name;
-        m_file.addGroup(name);
-    }
+    /// The group of the keys that follow; GLib makes it with its first key.
+    void group(const std::string& name) { m_group = name; }
     void raw(const std::string& key, const std::string& value) {
         m_file.setRaw(m_group, key, value);
     }
@@ -42,7 +40,6 @@ private:
 
 void addMarker(KeyFileWriter& file, const DesktopEntry& entry) {
     file.string(VerbKey, entry.caption);
-    file.list(TypesKey, entry.types);
 }
 
 std::string doublePercents(std::string_view text) {

@@ -8,10 +8,8 @@
 
 namespace tavisk::desktop {
 
-/// The marker keys of every key file the bridge writes: the verb's caption and
-/// the registry types it comes from.
+/// The marker key of every key file the bridge writes: the verb's caption.
 inline constexpr const char* VerbKey = "X-Tavisk-Verb";
-inline constexpr const char* TypesKey = "X-Tavisk-Types";
 
 /// Thrown when an entry cannot be put into a format (a character the format
 /// cannot hold, no type the format can match).
