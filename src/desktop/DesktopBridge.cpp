@@ -74,7 +74,9 @@ Existing inspect(const std::string& path, const std::string& group,
     if (!file)
         return {};
     // What the bridge would write carries its marker: the same bytes are its own.
-    if (expected && file->text == *expected)
+    // An empty file holds nothing of anyone's: one the bridge wrote just
+    // before a crash, before the system had its bytes.
+    if ((expected && file->text == *expected) || file->text.empty())
         return {Existing::Ours, std::move(file->text), file->mode};
     const auto keys = KeyFile::parse(file->text);
     if (keys && keys->value(group, VerbKey))
@@ -97,8 +99,8 @@ struct Writes {
     std::map<std::string, FileManager> managers; ///< staged path to its file manager
 
     void stage(FileManager manager, const std::string& path, const std::string& content,
-               mode_t mode) {
-        batch.stage(path, content, mode);
+               mode_t mode, FileBatch::Durability durability = FileBatch::Durability::Synced) {
+        batch.stage(path, content, mode, durability);
         managers[path] = manager;
     }
 
@@ -132,7 +134,7 @@ bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& w
         const mode_t wanted = withUmask(format.mode);
         if (existing.kind == Existing::Ours && existing.text == content && existing.mode == wanted)
             return true;
-        writes.stage(format.manager, path, content, wanted);
+        writes.stage(format.manager, path, content, wanted, FileBatch::Durability::Regenerable);
         outcome.written.push_back(path);
         return true;
     } catch (const std::exception& error) {

@@ -151,13 +151,12 @@ mode_t withUmask(mode_t mode) {
 }
 
 FileBatch::~FileBatch() {
-    if (m_syncFd >= 0)
-        ::close(m_syncFd);
     for (const auto& file : m_files)
         ::unlink(file.temp.c_str());
 }
 
-void FileBatch::stage(const std::string& path, const std::string& content, mode_t mode) {
+void FileBatch::stage(const std::string& path, const std::string& content, mode_t mode,
+                      Durability durability) {
     makeDirs(parentDir(path));
     std::string temp = path + ".tavisk-XXXXXX";
     Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
@@ -167,10 +166,8 @@ void FileBatch::stage(const std::string& path, const std::string& content, mode_
         writeAll(fd.get(), content, path);
         if (::fchmod(fd.get(), mode) != 0)
             fail("cannot set the mode of", path, errno);
-        if (m_files.size() < SyncEachUpTo && ::fsync(fd.get()) != 0)
+        if (durability == Durability::Synced && ::fsync(fd.get()) != 0)
             fail("cannot write", path, errno);
-        if (m_files.size() + 1 == SyncEachUpTo)
-            m_syncFd = ::dup(fd.get());
         if (::close(fd.release()) != 0)
             fail("cannot write", path, errno);
     } catch (...) {
@@ -181,14 +178,6 @@ void FileBatch::stage(const std::string& path, const std::string& content, mode_
 }
 
 void FileBatch::commit(const Failed& failed) {
-    // The first files were synced one by one; a larger batch is made durable
-    // by one sync of the file system, which costs about what one fsync does.
-    if (m_syncFd >= 0) {
-        if (m_files.size() > SyncEachUpTo && ::syncfs(m_syncFd) != 0)
-            ::sync();
-        ::close(m_syncFd);
-        m_syncFd = -1;
-    }
     std::set<std::string> dirs;
     auto files = std::move(m_files);
     m_files.clear();

@@ -59,10 +59,14 @@ inline constexpr const char* SymlinkRefusal =
     "it is a symbolic link, and the bridge does not follow links where it writes "
     "(another user's link could redirect the write); replace the link by the file";
 
-/// Several files replaced as writeFileAtomically does, made durable together:
-/// each is written to its temporary file when staged; commit() syncs them (one
-/// by one for a few, by one sync of the file system for many) and then renames
-/// each over its target. Temporaries not committed are removed.
+/// Several files replaced as writeFileAtomically does: each is written to its
+/// temporary file when staged, and commit() renames each over its target, so
+/// that readers see each file whole, old or new. A file staged Synced (one
+/// that holds the user's data) is synced before its rename; a Regenerable one
+/// (the bridge's own entries, which a sync writes again) is not, which spares
+/// thousands of syncs in a full sync: after a crash such a file may be empty,
+/// and an empty file where the bridge writes counts as its own. Temporaries
+/// not committed are removed.
 class FileBatch final {
 public:
     using Failed = std::function<void(const std::string& path, const std::string& message)>;
@@ -72,20 +76,21 @@ public:
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
+    enum class Durability { Synced, Regenerable };
+
     /// Writes the temporary file; throws FileError, leaving nothing behind.
-    void stage(const std::string& path, const std::string& content, mode_t mode);
+    void stage(const std::string& path, const std::string& content, mode_t mode,
+               Durability durability = Durability::Synced);
     /// Puts every staged file in place; each that cannot be is reported to failed.
     void commit(const Failed& failed);
     bool empty() const { return m_files.empty(); }
 
 private:
-    static constexpr std::size_t SyncEachUpTo = 8;
     struct Staged {
         std::string path;
         std::string temp;
     };
     std::vector<Staged> m_files;
-    int m_syncFd = -1;
 };
 
 /// The permission bits of an existing file, or fallback.

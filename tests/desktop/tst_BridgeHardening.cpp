@@ -172,3 +172,13 @@ TEST_F(BridgeHardeningTest, TaviskRegSaysWhichFileManagerFailedAndExitsNonZero) 
     EXPECT_NE(result.err.find("Nemo: "), std::string::npos) << result.err;
     EXPECT_TRUE(fs::exists(applications()));
 }
+
+TEST_F(BridgeHardeningTest, AnEmptyFileWhereTheBridgeWritesIsReplaced) {
+    // What a crash can leave of an entry written without a sync.
+    addVerb("text/plain", "View it", "/usr/bin/view %1");
+    const auto files = filesOf(onlyId());
+    writeText(files.at("Nemo"), "");
+    const Outcome outcome = DesktopBridge().sync();
+    EXPECT_TRUE(outcome.ok()) << describe(outcome.problems.front());
+    EXPECT_NE(readText(files.at("Nemo")).find("X-Tavisk-Verb=View it"), std::string::npos);
+}
