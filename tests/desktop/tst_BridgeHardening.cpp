@@ -182,3 +182,25 @@ TEST_F(BridgeHardeningTest, AnEmptyFileWhereTheBridgeWritesIsReplaced) {
     EXPECT_TRUE(outcome.ok()) << describe(outcome.problems.front());
     EXPECT_NE(readText(files.at("Nemo")).find("X-Tavisk-Verb=View it"), std::string::npos);
 }
+
+TEST_F(BridgeHardeningTest, CaptionsThatOnceSharedANameKeepTheirOwnFiles) {
+    // Same letters and digits, and the same 32-bit FNV-1a hash: once one id.
+    const std::string one = "OPEN#WITH;MY+.TOOL_NOW!=OK";
+    const std::string other = "OPEN;@WITH=.MY)TOOL#NOW.OK";
+    addVerb("text/plain", one, "/usr/bin/one %1");
+    addVerb("text/plain", other, "/usr/bin/other %1");
+    ASSERT_TRUE(DesktopBridge().sync().ok());
+    std::map<std::string, std::string> idOf;
+    for (const auto& listed : DesktopBridge().list().entries)
+        idOf[listed.entry.caption] = listed.entry.id;
+    ASSERT_EQ(idOf.size(), 2u);
+    EXPECT_NE(idOf[one], idOf[other]);
+    for (const auto& [caption, program] :
+         {std::pair{one, "/usr/bin/one"}, std::pair{other, "/usr/bin/other"}}) {
+        const std::string text = readText(filesOf(idOf[caption]).at("Open With"));
+        EXPECT_NE(text.find("Exec=" + std::string(program)), std::string::npos) << text;
+    }
+    EXPECT_EQ(std::count_if(fs::directory_iterator(applications()), fs::directory_iterator(),
+                            [](const auto&) { return true; }),
+              2);
+}
