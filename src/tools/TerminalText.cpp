@@ -1,5 +1,7 @@
 #include "TerminalText.h"
 
+#include "Utf8.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -9,35 +11,9 @@ namespace {
 /// The code point of the well-formed UTF-8 sequence at text[at], and its
 /// length; nothing for a byte that does not start one.
 std::optional<std::pair<char32_t, std::size_t>> decodeAt(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
     char32_t c = 0;
-    if (lead < 0x80) {
-        return std::pair{char32_t(lead), std::size_t{1}};
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        c = lead & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    if (at + length > text.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) {
-            return std::nullopt;
-        }
-        c = (c << 6) | (byte(i) & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    const std::size_t length = registry::decodeUtf8(text, at, c);
+    if (length == 0) {
         return std::nullopt;
     }
     return std::pair{c, length};
