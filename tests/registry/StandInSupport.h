@@ -2,6 +2,10 @@
 // Helpers for the stand-in store's own tests: temporary folders, file
 // contents, environment variables restored after a test, and a second
 // process running tavisk_registry_child.
+#include "RegistryStore.h"
+
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <optional>
 #include <string>
@@ -72,3 +76,21 @@ private:
 /// Runs a query on the file with a connection of its own and returns the
 /// first column of the first row.
 std::string querySqlite(const std::string& path, const std::string& sql);
+
+/// A store of the test's own in a temporary folder, opened for each test,
+/// with the keys of every change notice it gives, notice by notice.
+class NoticedStoreTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::vector<std::vector<std::string>> notices;
+
+    void SetUp() override {
+        ASSERT_TRUE(tavisk::registry::openStore(folder / "registry.db").ok());
+        tavisk::registry::setChangeListener(
+            [this](const std::vector<std::string>& keys) { notices.push_back(keys); });
+    }
+    void TearDown() override {
+        tavisk::registry::setChangeListener({});
+        tavisk::registry::closeStore();
+    }
+};

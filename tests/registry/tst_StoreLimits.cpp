@@ -30,20 +30,8 @@ std::size_t components(const std::string& fullName) {
     return static_cast<std::size_t>(std::count(fullName.begin(), fullName.end(), '\\')) + 1;
 }
 
-class StoreLimits : public ::testing::Test {
+class StoreLimits : public NoticedStoreTest {
 protected:
-    TempFolder folder;
-    std::vector<std::vector<std::string>> notices;
-
-    void SetUp() override {
-        ASSERT_TRUE(openStore(folder / "registry.db").ok());
-        setChangeListener(
-            [this](const std::vector<std::string>& keys) { notices.push_back(keys); });
-    }
-    void TearDown() override {
-        setChangeListener({});
-        closeStore();
-    }
 
     /// Puts a chain of levels keys below HKEY_CURRENT_USER\Deep straight into
     /// the file, as a version without a depth limit could leave it, and opens

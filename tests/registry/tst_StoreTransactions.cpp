@@ -13,20 +13,8 @@ namespace {
 using namespace tavisk::registry;
 using Changes = std::vector<std::vector<std::string>>;
 
-class StoreTransactions : public ::testing::Test {
+class StoreTransactions : public NoticedStoreTest {
 protected:
-    TempFolder folder;
-    Changes notices;
-
-    void SetUp() override {
-        ASSERT_TRUE(openStore(folder / "registry.db").ok());
-        setChangeListener(
-            [this](const std::vector<std::string>& keys) { notices.push_back(keys); });
-    }
-    void TearDown() override {
-        setChangeListener({});
-        closeStore();
-    }
 
     static void write(const std::string& key, const std::string& data) {
         modRegistry::WriteRegValue(modRegistry::HKCU, key, "v", 1, data);
