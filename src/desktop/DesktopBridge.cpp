@@ -502,10 +502,6 @@ Outcome flushBridge() {
     return outcome;
 }
 
-bool bridgeHasPendingChanges() {
-    return follower() && !follower()->pending.empty();
-}
-
 std::size_t bridgeReconciles() {
     return follower() ? follower()->reconciles : 0;
 }

@@ -99,9 +99,6 @@ Outcome flushBridge();
 /// installed bridge's report. The installed bridge keeps the type map it read.
 Outcome syncBridge();
 
-/// True when changes wait for flushBridge().
-bool bridgeHasPendingChanges();
-
 /// How many reconciles the installed bridge has run.
 std::size_t bridgeReconciles();
 

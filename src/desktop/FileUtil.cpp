@@ -133,12 +133,6 @@ void makeDirs(const std::string& dir) {
         fail("cannot create folder", dir, errno);
 }
 
-void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode) {
-    FileBatch batch;
-    batch.stage(path, content, mode);
-    batch.commit([](const std::string&, const std::string& message) { throw FileError(message); });
-}
-
 mode_t withUmask(mode_t mode) {
     // Read once: the umask can only be read by setting it, and a process
     // does not change its own while the bridge runs.

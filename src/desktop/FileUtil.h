@@ -43,11 +43,6 @@ std::optional<std::string> readFile(const std::string& path);
 /// Creates dir and every missing folder above it.
 void makeDirs(const std::string& dir);
 
-/// Replaces (or creates) path with content: written to a temporary file in the
-/// same folder, synced, given mode, then renamed over path, so that readers see
-/// either the old file or the new one, never a part.
-void writeFileAtomically(const std::string& path, const std::string& content, mode_t mode);
-
 /// mode less the bits the process's umask takes away, as a file made with open() gets.
 mode_t withUmask(mode_t mode);
 
@@ -59,8 +54,8 @@ inline constexpr const char* SymlinkRefusal =
     "it is a symbolic link, and the bridge does not follow links where it writes "
     "(another user's link could redirect the write); replace the link by the file";
 
-/// Several files replaced as writeFileAtomically does: each is written to its
-/// temporary file when staged, and commit() renames each over its target, so
+/// Several files replaced atomically: each is written to a temporary file in
+/// its folder when staged, and commit() renames each over its target, so
 /// that readers see each file whole, old or new. A file staged Synced (one
 /// that holds the user's data) is synced before its rename; a Regenerable one
 /// (the bridge's own entries, which a sync writes again) is not, which spares
@@ -83,7 +78,6 @@ public:
                Durability durability = Durability::Synced);
     /// Puts every staged file in place; each that cannot be is reported to failed.
     void commit(const Failed& failed);
-    bool empty() const { return m_files.empty(); }
 
 private:
     struct Staged {

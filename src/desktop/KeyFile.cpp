@@ -50,10 +50,6 @@ std::optional<KeyFile> KeyFile::parse(std::string_view text, std::string* error)
     return file;
 }
 
-std::string KeyFile::firstGroup() const {
-    return take(g_key_file_get_start_group(m_file.get()));
-}
-
 bool KeyFile::hasGroup(const std::string& group) const {
     return g_key_file_has_group(m_file.get(), group.c_str());
 }

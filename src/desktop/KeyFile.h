@@ -22,8 +22,6 @@ public:
     /// (error then says why).
     static std::optional<KeyFile> parse(std::string_view text, std::string* error = nullptr);
 
-    /// The first group's name, empty when there is none.
-    std::string firstGroup() const;
     bool hasGroup(const std::string& group) const;
     /// The group's keys, each once, in file order.
     std::vector<std::string> keys(const std::string& group) const;

@@ -244,11 +244,6 @@ DefaultLookup::choose(const std::string& mimeType,
     return std::nullopt;
 }
 
-std::optional<DefaultChoice> currentDefault(const XdgDirs& dirs, const std::string& mimeType,
-                                            const std::function<bool(const std::string&)>& ignore) {
-    return DefaultLookup(dirs).choose(mimeType, ignore);
-}
-
 std::string updateMimeApps(const XdgDirs& dirs, const std::string& oldText,
                            const MimeWanted& wanted,
                            const std::function<bool(const std::string&)>& replaceable) {

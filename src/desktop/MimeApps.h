@@ -44,9 +44,6 @@ private:
     std::unique_ptr<Data> m_data;
 };
 
-std::optional<DefaultChoice> currentDefault(const XdgDirs& dirs, const std::string& mimeType,
-                                            const std::function<bool(const std::string&)>& ignore);
-
 /// Brings the user's list in step: for every type, the ids for which
 /// replaceable() is true become exactly wanted[type], added after the ids
 /// already there. Then every type whose ids changed here and that lists one of
