@@ -2,6 +2,7 @@
 
 #include "CaseFold.h"
 #include "ChangedKeys.h"
+#include "Diagnosis.h"
 #include "EntryFormats.h"
 #include "FileUtil.h"
 #include "KeyFile.h"
@@ -93,14 +94,17 @@ bool endsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-/// The files of one reconcile, replaced together at its end.
+/// The files of one reconcile, replaced together at its end; in a dry run
+/// only the names are kept.
 struct Writes {
+    bool dryRun = false;
     FileBatch batch;
     std::map<std::string, FileManager> managers; ///< staged path to its file manager
 
     void stage(FileManager manager, const std::string& path, const std::string& content,
                mode_t mode, FileBatch::Durability durability = FileBatch::Durability::Synced) {
-        batch.stage(path, content, mode, durability);
+        if (!dryRun)
+            batch.stage(path, content, mode, durability);
         managers[path] = manager;
     }
 
@@ -144,7 +148,7 @@ bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& w
 }
 
 void removeStaleFiles(const KeyFileFormat& format, const std::set<std::string>& wanted,
-                      const Scope& scope, Outcome& outcome) {
+                      const Scope& scope, bool dryRun, Outcome& outcome) {
     for (const auto& name : listDir(format.dir)) {
         if (!endsWith(name, format.extension))
             continue;
@@ -155,7 +159,8 @@ void removeStaleFiles(const KeyFileFormat& format, const std::set<std::string>& 
         try {
             if (inspect(path, format.group).kind != Existing::Ours)
                 continue;
-            removeFile(path);
+            if (!dryRun)
+                removeFile(path);
             outcome.removed.push_back(path);
         } catch (const std::exception& error) {
             outcome.problems.push_back({format.manager, path, error.what()});
@@ -177,7 +182,7 @@ std::set<std::string> reconcileKeyFiles(const KeyFileFormat& format,
             present.insert(entry.id);
     }
     try {
-        removeStaleFiles(format, wanted, scope, outcome);
+        removeStaleFiles(format, wanted, scope, writes.dryRun, outcome);
     } catch (const std::exception& error) {
         outcome.problems.push_back({format.manager, format.dir, error.what()});
     }
@@ -287,11 +292,14 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
     }
 }
 
-Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                  const Scope& scope) {
-    FileLock lock(dirs.lockFile());
+Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries, const Scope& scope,
+                  bool dryRun = false) {
+    std::optional<FileLock> lock;
+    if (!dryRun)
+        lock.emplace(dirs.lockFile());
     Outcome outcome;
     Writes writes;
+    writes.dryRun = dryRun;
     std::set<std::string> offered;
     for (const auto& format : keyFileFormats(dirs)) {
         auto present = reconcileKeyFiles(format, entries, scope, writes, outcome);
@@ -300,7 +308,10 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
     }
     reconcileThunar(dirs, entries, scope, writes, outcome);
     reconcileMimeApps(dirs, entries, offered, scope, writes, outcome);
-    writes.commit(outcome);
+    if (!dryRun) {
+        writes.commit(outcome);
+        outcome.notices = restartNotices(dirs, outcome);
+    }
     return outcome;
 }
 
@@ -329,6 +340,15 @@ std::set<std::string> changedCaptions(const std::vector<std::string>& changedKey
         for (const auto& verb : verbsOfType(type))
             captions.insert(foldCase(verb.caption));
     return captions;
+}
+
+std::optional<ThunarActionsFile> readThunarActions(const XdgDirs& dirs) {
+    try {
+        if (auto text = readFile(dirs.thunarActionsFile()))
+            return ThunarActionsFile::parse(*text);
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> presentFiles(const XdgDirs& dirs, const DesktopEntry& entry,
@@ -401,22 +421,56 @@ Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys, const
     for (const auto& caption : captions)
         scope.prefixes.insert(captionPrefix(caption));
     const EntrySet set = buildEntries(verbsOfCaptions(captions), now);
-    return reconcile(m_dirs, set.entries, scope);
+    Outcome outcome = reconcile(m_dirs, set.entries, scope);
+    if (set.entries.empty())
+        return outcome;
+    // The user hears at once why an entry just written may not show.
+    const Diagnosis diagnosis(m_dirs, Diagnosis::WithoutRestart);
+    const auto thunar = readThunarActions(m_dirs);
+    for (const auto& entry : set.entries) {
+        const ListedEntry listed{
+            entry, presentFiles(m_dirs, entry, thunar ? &*thunar : nullptr), {}};
+        for (const auto& problem : diagnosis.problems(listed))
+            outcome.notices.push_back(entry.caption + ": " + problem);
+    }
+    return outcome;
+}
+
+Outcome DesktopBridge::check() {
+    const EntrySet set = buildEntries(allVerbs(), TypeMap::read());
+    return reconcile(m_dirs, set.entries, Scope{true, {}}, true);
 }
 
 Listing DesktopBridge::list() {
     EntrySet set = buildEntries(allVerbs(), TypeMap::read());
-    std::optional<ThunarActionsFile> thunar;
-    try {
-        if (auto text = readFile(m_dirs.thunarActionsFile()))
-            thunar = ThunarActionsFile::parse(*text);
-    } catch (const std::exception&) {
-    }
+    const Outcome wouldDo = reconcile(m_dirs, set.entries, Scope{true, {}}, true);
+    std::set<std::string> drifted(wouldDo.written.begin(), wouldDo.written.end());
+    const auto thunar = readThunarActions(m_dirs);
+    const Diagnosis diagnosis(m_dirs);
     Listing listing;
     for (auto& entry : set.entries) {
-        auto files = presentFiles(m_dirs, entry, thunar ? &*thunar : nullptr);
-        listing.entries.push_back({std::move(entry), std::move(files)});
+        ListedEntry listed{std::move(entry), {}, {}};
+        listed.files = presentFiles(m_dirs, listed.entry, thunar ? &*thunar : nullptr);
+        std::vector<std::string> drift;
+        for (auto it = drifted.begin(); it != drifted.end();)
+            if (it->find(listed.entry.id) != std::string::npos) {
+                drift.push_back(*it);
+                it = drifted.erase(it);
+            } else {
+                ++it;
+            }
+        listed.problems = diagnosis.problems(listed, drift);
+        listing.entries.push_back(std::move(listed));
     }
+    for (const auto& file : drifted)
+        listing.problems.push_back("drift: " + file +
+                                   " differs from the registry (a sync repairs it)");
+    for (const auto& file : wouldDo.removed)
+        listing.problems.push_back("stale: " + file + " (its verb is gone; a sync removes it)");
+    for (const auto& problem : wouldDo.problems)
+        listing.problems.push_back(describe(problem));
+    for (auto& problem : diagnosis.general())
+        listing.problems.push_back(std::move(problem));
     listing.skipped = std::move(set.skipped);
     return listing;
 }
@@ -451,6 +505,13 @@ void collect(const std::vector<std::string>& changedKeys) {
         bridge->schedule();
 }
 
+void reportOutcome(const Follower& bridge, const Outcome& outcome) {
+    for (const auto& problem : outcome.problems)
+        bridge.report(describe(problem));
+    for (const auto& notice : outcome.notices)
+        bridge.report(notice);
+}
+
 } // namespace
 
 void installBridge(ProblemReporter report, std::function<void()> schedule) {
@@ -474,9 +535,13 @@ Outcome syncBridge() {
     } catch (const std::exception& error) {
         outcome.problems.push_back({FileManager::OpenWith, "", error.what()});
     }
+    const std::size_t repaired = outcome.written.size() + outcome.removed.size();
+    if (repaired != 0)
+        outcome.notices.insert(outcome.notices.begin(),
+                               "The file managers' entries differed from the registry: " +
+                                   std::to_string(repaired) + " brought back in step.");
     if (auto& bridge = follower())
-        for (const auto& problem : outcome.problems)
-            bridge->report(describe(problem));
+        reportOutcome(*bridge, outcome);
     return outcome;
 }
 
@@ -497,8 +562,7 @@ Outcome flushBridge() {
     } catch (const std::exception& error) {
         outcome.problems.push_back({FileManager::OpenWith, "", error.what()});
     }
-    for (const auto& problem : outcome.problems)
-        bridge->report(describe(problem));
+    reportOutcome(*bridge, outcome);
     return outcome;
 }
 

@@ -38,17 +38,24 @@ struct Outcome {
     std::vector<std::string> written; ///< files (or "uca.xml#id") written
     std::vector<std::string> removed; ///< files (or "uca.xml#id") removed
     std::vector<Problem> problems;
+    /// What the user should know but is no failure: a file manager to
+    /// restart, the problems of the entries an update touched.
+    std::vector<std::string> notices;
     bool ok() const { return problems.empty(); }
 };
 
 struct ListedEntry {
     DesktopEntry entry;
-    std::vector<std::string> files; ///< the bridge's files present for it
+    std::vector<std::string> files;    ///< the bridge's files present for it
+    std::vector<std::string> problems; ///< why it may not show (see Diagnosis)
 };
 
 struct Listing {
     std::vector<ListedEntry> entries;
     std::vector<SkippedVerb> skipped;
+    /// Problems of no single entry: stale files a sync would remove, a
+    /// shared file that drifted, a file manager to restart.
+    std::vector<std::string> problems;
 };
 
 class DesktopBridge final {
@@ -62,6 +69,9 @@ public:
     Outcome sync();
     /// Removes everything the bridge wrote.
     Outcome clean();
+    /// What sync() would do, without doing it: the files that drifted from
+    /// the registry (missing or different) as written, the stale ones as removed.
+    Outcome check();
     /// Brings in step only the captions that the changed keys (full names, as
     /// the registry's change listener reports them) touch: each changed verb's
     /// caption, and the captions of the verbs on every type that a changed
@@ -69,7 +79,8 @@ public:
     Outcome update(const std::vector<std::string>& changedKeys, const TypeMap* previous = nullptr);
     Outcome update(const std::vector<std::string>& changedKeys, const TypeMap* previous,
                    const TypeMap& now);
-    /// The entries the registry gives, with the files present for each.
+    /// The entries the registry gives, with the files present for each and
+    /// their problems, drift included.
     Listing list();
 
     const XdgDirs& dirs() const { return m_dirs; }

@@ -82,6 +82,9 @@ XdgDirs XdgDirs::fromEnvironment() {
     dirs.dataDirs = dirList("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     dirs.configDirs = dirList("XDG_CONFIG_DIRS", "/etc/xdg");
     dirs.desktops = currentDesktops();
+    dirs.path = dirList("PATH", "/usr/local/bin:/usr/bin:/bin");
+    // Another tree in the form of /proc, for tests that stage running processes.
+    dirs.procRoot = baseDir("TAVISK_PROC", "/proc");
     return dirs;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The user's and the system's base folders, as the XDG base directory rules
-// name them, and the places each file manager reads its entries from.
+// name them, the places each file manager reads its entries from, and where
+// programs and running processes are looked up.
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ struct XdgDirs {
     std::vector<std::string> dataDirs;   ///< $XDG_DATA_DIRS, else /usr/local/share:/usr/share
     std::vector<std::string> configDirs; ///< $XDG_CONFIG_DIRS, else /etc/xdg
     std::vector<std::string> desktops;   ///< $XDG_CURRENT_DESKTOP, lower-cased
+    std::vector<std::string> path;       ///< $PATH, else /usr/local/bin:/usr/bin:/bin
+    std::string procRoot = "/proc";      ///< where this user's processes are found
 
     /// The folders as the environment names them now. Relative paths are
     /// ignored, as the rules require.

@@ -21,14 +21,16 @@ void printUsage(std::ostream& out) {
         << "  sync     write every entry from the registry store and remove the ones whose\n"
         << "           verbs are gone\n"
         << "  clean    remove every file and Thunar action the bridge wrote\n"
-        << "  list     show each entry: caption, types, command and the files written for it\n"
+        << "  list     show each entry: caption, types, command, the files written for it\n"
+        << "           and its problems\n"
+        << "  check    show only the problems: why an entry may not show in a file manager\n"
         << "\nOptions:\n"
         << "  -h, --help     show this help\n"
         << "      --version  show the version\n"
         << "\nThe store is the file named by TAVISK_REGISTRY, else\n"
         << "$XDG_DATA_HOME/tavisk/registry.db.\n"
-        << "Exit status: 0 on success, 1 when the store is missing or unusable or a file\n"
-        << "could not be written or removed, 2 on wrong usage.\n"
+        << "Exit status: 0 on success, 1 when the store is missing or unusable, a file\n"
+        << "could not be written or removed, or check found a problem; 2 on wrong usage.\n"
         << "\nOn a terminal, list shows a text that holds a control character (such as\n"
         << "ESC), a character that reorders text, or bytes that are not UTF-8 in the\n"
         << "shell's $'...' quoting (\\e for ESC, \\xHH, \\uHHHH, \\\\ and \\'), so that\n"
@@ -42,6 +44,12 @@ void printCommandHelp(std::ostream& out, const std::string& command) {
                "HKEY_CLASSES_ROOT and removes the bridge's entries whose verbs are gone.\n";
     else if (command == "clean")
         out << "Removes every file and Thunar action that carries the bridge's marker.\n";
+    else if (command == "check")
+        out << "Names each entry's problems: a program that is missing or not executable,\n"
+               "arguments typed into the executable box, a type unknown to the MIME\n"
+               "database, no installed file manager that shows it, a file manager that\n"
+               "must be restarted, files that drifted from the registry. Exit status 1\n"
+               "when there is a problem, 0 when there is none.\n";
     else
         out << "Shows each entry the registry gives: caption, types, MIME types,\n"
                "command, and the bridge's files present for it. On a terminal, text\n"
@@ -79,6 +87,8 @@ int report(const desktop::Outcome& outcome, std::ostream& out, std::ostream& err
         out << "removed: " << path << '\n';
     for (const auto& problem : outcome.problems)
         err << ProgramName << ": " << desktop::describe(problem) << '\n';
+    for (const auto& notice : outcome.notices)
+        err << ProgramName << ": " << notice << '\n';
     return outcome.ok() ? ExitSuccess : ExitFailure;
 }
 
@@ -102,17 +112,47 @@ void printEntry(const desktop::ListedEntry& listed, std::ostream& out, bool term
         << "    files:      " << (listed.files.empty() ? "(none)" : "") << '\n';
     for (const auto& file : listed.files)
         out << "        " << show(file) << '\n';
+    out << "    problems:   " << (listed.problems.empty() ? "(none)" : "") << '\n';
+    for (const auto& problem : listed.problems)
+        out << "        " << show(problem) << '\n';
+}
+
+void printSkipped(const desktop::Listing& listing, std::ostream& out, bool terminal) {
+    for (const auto& skipped : listing.skipped)
+        out << "skipped: "
+            << regtool::shown(skipped.verb.type + "\\Shell\\" + skipped.verb.caption, terminal)
+            << ": " << regtool::shown(skipped.reason, terminal) << '\n';
 }
 
 int runList(std::ostream& out, bool terminal) {
     const auto listing = desktop::DesktopBridge().list();
     for (const auto& listed : listing.entries)
         printEntry(listed, out, terminal);
-    for (const auto& skipped : listing.skipped)
-        out << "skipped: "
-            << regtool::shown(skipped.verb.type + "\\Shell\\" + skipped.verb.caption, terminal)
-            << ": " << regtool::shown(skipped.reason, terminal) << '\n';
+    printSkipped(listing, out, terminal);
+    for (const auto& problem : listing.problems)
+        out << "problem: " << regtool::shown(problem, terminal) << '\n';
     return ExitSuccess;
+}
+
+/// Only what is wrong: each entry's problems under its caption, then the
+/// verbs skipped and the problems of no single entry.
+int runCheck(std::ostream& out, bool terminal) {
+    const auto listing = desktop::DesktopBridge().list();
+    bool found = !listing.skipped.empty() || !listing.problems.empty();
+    for (const auto& listed : listing.entries) {
+        if (listed.problems.empty())
+            continue;
+        found = true;
+        out << regtool::shown(listed.entry.caption, terminal) << '\n';
+        for (const auto& problem : listed.problems)
+            out << "    " << regtool::shown(problem, terminal) << '\n';
+    }
+    printSkipped(listing, out, terminal);
+    for (const auto& problem : listing.problems)
+        out << "problem: " << regtool::shown(problem, terminal) << '\n';
+    if (!found)
+        out << "No problems found.\n";
+    return found ? ExitFailure : ExitSuccess;
 }
 
 int runCommand(const std::string& command, std::ostream& out, std::ostream& err, bool terminal) {
@@ -122,6 +162,8 @@ int runCommand(const std::string& command, std::ostream& out, std::ostream& err,
         return ExitFailure;
     if (command == "sync")
         return report(desktop::DesktopBridge().sync(), out, err);
+    if (command == "check")
+        return runCheck(out, terminal);
     return runList(out, terminal);
 }
 
@@ -142,7 +184,7 @@ int runShellTool(const std::vector<std::string>& arguments, std::ostream& out, s
         out << ProgramName << ' ' << TAVISK_VERSION << '\n';
         return ExitSuccess;
     }
-    if (command != "sync" && command != "clean" && command != "list")
+    if (command != "sync" && command != "clean" && command != "list" && command != "check")
         return usageError(err, "unknown command '" + command + "'");
     if (arguments.size() > 1 && (arguments[1] == "--help" || arguments[1] == "-h")) {
         printCommandHelp(out, command);

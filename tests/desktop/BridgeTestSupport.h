@@ -113,6 +113,7 @@ protected:
         setEnv("XDG_CURRENT_DESKTOP", "");
         setEnv("TAVISK_REGISTRY", (m_root / "registry.db").string());
         setEnv("REC_OUT", recording().string());
+        setEnv("TAVISK_PROC", procRoot().string());
         fs::create_directories(home());
         writeSystemEditor();
         ASSERT_TRUE(registry::openStore((m_root / "registry.db").string()).ok());
@@ -145,6 +146,8 @@ protected:
     std::string configHome() const { return (m_root / "home/.config").string(); }
     fs::path systemData() const { return m_root / "system"; }
     fs::path recording() const { return m_root / "recorded"; }
+    /// Where the bridge looks for running file managers (empty unless a test stages some).
+    fs::path procRoot() const { return m_root / "proc"; }
     fs::path applications() const { return fs::path(dataHome()) / "applications"; }
     fs::path ucaXml() const { return fs::path(configHome()) / "Thunar/uca.xml"; }
     fs::path mimeApps() const { return fs::path(configHome()) / "mimeapps.list"; }

@@ -135,7 +135,7 @@ check "mime" 'tavisk-reg import-mime /usr/share/mime m'
 printf 'not a database' >"$work/broken.db"
 TAVISK_REGISTRY=$work/broken.db check "" 'tavisk-reg query HKCR\'
 
-check "clean|list|sync" 'tavisk-shell '
+check "check|clean|list|sync" 'tavisk-shell '
 check "list" 'tavisk-shell l'
 check "--help|--version" 'tavisk-shell --'
 check "--help" 'tavisk-shell sync --'
