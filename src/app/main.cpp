@@ -18,6 +18,22 @@
 
 namespace {
 
+#ifndef _WIN32
+/// The bridge's problems and notices in the status bar. Those of one
+/// reconcile arrive together and are shown together, the newest last.
+void ShowBridgeMessage(frmMain* window, const std::string& message) {
+    static bool joining = false;
+    StatusBar* bar = window->controls().StatusBar1;
+    QString text = QString::fromStdString(message);
+    if (joining && !bar->currentMessage().isEmpty()) {
+        text = bar->currentMessage() + QStringLiteral("  ") + text;
+    }
+    bar->showMessage(text, 15000);
+    joining = true;
+    QTimer::singleShot(0, [] { joining = false; });
+}
+#endif
+
 /// Shows the main window and runs its start-up; false when that failed.
 bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
     form = std::make_unique<frmMain>();
@@ -26,16 +42,16 @@ bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
     // The menus follow each operation once it has returned to the event loop,
     // however many keys it wrote; a start-up sync repairs what a crash between
     // a write and its reconcile left behind.
+    // F5 checks the file managers' entries again and repairs what drifted.
     frmMain* window = form.get();
     tavisk::desktop::installBridge(
-        [window](const std::string& problem) {
-            window->controls().StatusBar1->showMessage(QString::fromStdString(problem), 15000);
-        },
+        [window](const std::string& message) { ShowBridgeMessage(window, message); },
         [] { QTimer::singleShot(0, [] { tavisk::desktop::flushBridge(); }); });
     if (!form->Form_Load()) {
         return false;
     }
     QTimer::singleShot(0, [] { tavisk::desktop::syncBridge(); });
+    QObject::connect(window, &frmMain::RefreshRequested, [] { tavisk::desktop::syncBridge(); });
     return true;
 #else
     return form->Form_Load();

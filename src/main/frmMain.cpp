@@ -486,6 +486,7 @@ void frmMain::RefreshTree() {
 bool frmMain::Form_KeyDown(int keyCode, Qt::KeyboardModifiers) {
     if (keyCode == Qt::Key_F5) {
         RefreshTree();
+        emit RefreshRequested();
         return true;
     }
     return false;
@@ -853,6 +854,7 @@ void frmMain::mnuEditDelete_Click() {
 
 void frmMain::mnuViewRefresh_Click() {
     RefreshTree();
+    emit RefreshRequested();
 }
 
 void frmMain::mnuHelpTavisk_Click() {

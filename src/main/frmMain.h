@@ -191,6 +191,11 @@ public:
     StatusBar& StatusBar1() override;
     QWidget& Form() override;
 
+signals:
+    /// The user asked for a refresh (F5, View > Refresh): what lies outside
+    /// the registry (the file managers' entries) may be checked again too.
+    void RefreshRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
