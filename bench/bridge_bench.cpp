@@ -8,7 +8,7 @@
 //     change, and a sync after one changed verb;
 //   - tavisk-reg import of a 50,000-key file with and without the bridge.
 // Everything runs on the offscreen platform, in a temporary HOME with a store
-// filled from the machine's MIME database. Usage: bridge_bench [RUNS]
+// filled from the machine's MIME database. Usage: bridge_bench [RUNS [PART]]
 #include "DesktopBridge.h"
 #include "ListItemsModel.h"
 #include "ListView.h"
@@ -344,10 +344,17 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         g_runs = std::max(1, std::atoi(argv[1]));
     }
+    // A second argument runs one part alone (for a profiler): one, syncs, operations, import.
+    const std::string only = argc > 2 ? argv[2] : "";
     std::printf("medians of %d runs\n", g_runs);
-    associateOneOnAFullStore();
-    syncs();
-    operationsAtScale();
-    importWithAndWithoutBridge();
+    const std::pair<const char*, void (*)()> parts[] = {{"one", associateOneOnAFullStore},
+                                                         {"syncs", syncs},
+                                                         {"operations", operationsAtScale},
+                                                         {"import", importWithAndWithoutBridge}};
+    for (const auto& [name, part] : parts) {
+        if (only.empty() || only == name) {
+            part();
+        }
+    }
     return 0;
 }

@@ -231,8 +231,9 @@ bool holdsAction(const ThunarActionsFile& file, const std::string& id, const std
     });
 }
 
-void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                     const Scope& scope, Writes& writes, Outcome& outcome) {
+/// Merges the entries into uca.xml; returns the ids whose actions it holds afterwards.
+std::set<std::string> reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
+                                      const Scope& scope, Writes& writes, Outcome& outcome) {
     const std::string path = dirs.thunarActionsFile();
     try {
         const auto wanted = thunarWanted(entries, path, outcome);
@@ -250,14 +251,16 @@ void reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entri
         };
         const std::string text = base.merged(remove, wanted);
         if ((userText && text == *userText) || (!userText && wanted.empty()))
-            return;
+            return wantedIds;
         writes.stage(FileManager::Thunar, path, text, fileMode(path, withUmask(0644)));
         for (const auto& [id, xml] : wanted)
             if (!holdsAction(base, id, xml))
                 outcome.written.push_back(path + "#" + id);
         outcome.removed.insert(outcome.removed.end(), removed.begin(), removed.end());
+        return wantedIds;
     } catch (const std::exception& error) {
         outcome.problems.push_back({FileManager::Thunar, path, error.what()});
+        return {};
     }
 }
 
@@ -292,8 +295,11 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
     }
 }
 
+/// The files (and "uca.xml#id") of the bridge's present for each entry id.
+using PresentFiles = std::map<std::string, std::vector<std::string>>;
+
 Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries, const Scope& scope,
-                  bool dryRun = false) {
+                  bool dryRun = false, PresentFiles* present = nullptr) {
     std::optional<FileLock> lock;
     if (!dryRun)
         lock.emplace(dirs.lockFile());
@@ -302,11 +308,16 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
     writes.dryRun = dryRun;
     std::set<std::string> offered;
     for (const auto& format : keyFileFormats(dirs)) {
-        auto present = reconcileKeyFiles(format, entries, scope, writes, outcome);
+        auto ids = reconcileKeyFiles(format, entries, scope, writes, outcome);
+        if (present)
+            for (const auto& id : ids)
+                (*present)[id].push_back(joinPath(format.dir, id + format.extension));
         if (format.manager == FileManager::OpenWith)
-            offered = std::move(present);
+            offered = std::move(ids);
     }
-    reconcileThunar(dirs, entries, scope, writes, outcome);
+    for (const auto& id : reconcileThunar(dirs, entries, scope, writes, outcome))
+        if (present)
+            (*present)[id].push_back(dirs.thunarActionsFile() + "#" + id);
     reconcileMimeApps(dirs, entries, offered, scope, writes, outcome);
     if (!dryRun) {
         writes.commit(outcome);
@@ -421,15 +432,14 @@ Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys, const
     for (const auto& caption : captions)
         scope.prefixes.insert(captionPrefix(caption));
     const EntrySet set = buildEntries(verbsOfCaptions(captions), now);
-    Outcome outcome = reconcile(m_dirs, set.entries, scope);
+    PresentFiles present;
+    Outcome outcome = reconcile(m_dirs, set.entries, scope, false, &present);
     if (set.entries.empty())
         return outcome;
     // The user hears at once why an entry just written may not show.
     const Diagnosis diagnosis(m_dirs, Diagnosis::WithoutRestart);
-    const auto thunar = readThunarActions(m_dirs);
     for (const auto& entry : set.entries) {
-        const ListedEntry listed{
-            entry, presentFiles(m_dirs, entry, thunar ? &*thunar : nullptr), {}};
+        const ListedEntry listed{entry, present[entry.id], {}};
         for (const auto& problem : diagnosis.problems(listed))
             outcome.notices.push_back(entry.caption + ": " + problem);
     }

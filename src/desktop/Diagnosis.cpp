@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,15 +81,18 @@ std::vector<FileManagerPlaces> fileManagerPlaces(const XdgDirs& dirs) {
     };
 }
 
-void addKnownTypes(const std::string& path, std::vector<std::string>& known, int column) {
-    std::istringstream lines(readSmallFile(path).value_or(""));
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string word;
-        for (int i = 0; i <= column && words >> word; ++i)
-            if (i == column)
-                known.push_back(word);
+/// The first word of each line: the types of a MIME database's types file,
+/// the aliases of its aliases file.
+void addKnownTypes(const std::string& path, std::unordered_set<std::string>& known) {
+    const std::string text = readSmallFile(path).value_or("");
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const std::string_view word = line.substr(0, line.find(' '));
+        if (!word.empty())
+            known.emplace(word);
     }
 }
 
@@ -152,10 +156,9 @@ Diagnosis::Diagnosis(const XdgDirs& dirs, Restart restart) : m_dirs(dirs) {
     std::vector<std::string> mimeDirs{dirs.dataHome};
     mimeDirs.insert(mimeDirs.end(), dirs.dataDirs.begin(), dirs.dataDirs.end());
     for (const auto& dir : mimeDirs) {
-        addKnownTypes(dir + "/mime/types", m_knownMimeTypes, 0);
-        addKnownTypes(dir + "/mime/aliases", m_knownMimeTypes, 0);
+        addKnownTypes(dir + "/mime/types", m_knownMimeTypes);
+        addKnownTypes(dir + "/mime/aliases", m_knownMimeTypes);
     }
-    std::sort(m_knownMimeTypes.begin(), m_knownMimeTypes.end());
     for (const auto& manager : fileManagerPlaces(dirs))
         for (const auto& dir : dirs.path)
             if (isExecutableFile(dir + "/" + manager.program)) {
@@ -200,7 +203,7 @@ std::vector<std::string> Diagnosis::problems(const ListedEntry& listed,
     std::vector<std::string> found = programProblems(entry.command);
     if (!m_knownMimeTypes.empty())
         for (const auto& mime : entry.mimeTypes)
-            if (!std::binary_search(m_knownMimeTypes.begin(), m_knownMimeTypes.end(), mime))
+            if (!m_knownMimeTypes.count(mime))
                 found.push_back("type unknown to the MIME database: " + mime +
                                 " (no file manager gives a file this type)");
     std::vector<std::string> showing;

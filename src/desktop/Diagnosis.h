@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <sys/types.h>
+#include <unordered_set>
 #include <vector>
 
 namespace tavisk::desktop {
@@ -50,7 +51,7 @@ private:
     std::vector<std::string> programProblems(const CommandLine& command) const;
 
     XdgDirs m_dirs;
-    std::vector<std::string> m_knownMimeTypes; ///< sorted; empty when no database was found
+    std::unordered_set<std::string> m_knownMimeTypes; ///< empty when no database was found
     std::vector<std::pair<std::string, std::string>> m_installed; ///< name, program path
     std::vector<RunningFileManager> m_running;
 };
