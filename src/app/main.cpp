@@ -52,6 +52,10 @@ bool ShowMainWindow(std::unique_ptr<frmMain>& form) {
     }
     QTimer::singleShot(0, [] { tavisk::desktop::syncBridge(); });
     QObject::connect(window, &frmMain::RefreshRequested, [] { tavisk::desktop::syncBridge(); });
+    // The first panel may be too narrow for a message: the whole text is its tip.
+    StatusBar* bar = window->controls().StatusBar1;
+    QObject::connect(bar, &QStatusBar::messageChanged, bar,
+                     [bar](const QString& message) { bar->setToolTip(message); });
     return true;
 #else
     return form->Form_Load();

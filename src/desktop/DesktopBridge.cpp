@@ -436,13 +436,17 @@ Outcome DesktopBridge::update(const std::vector<std::string>& changedKeys, const
     Outcome outcome = reconcile(m_dirs, set.entries, scope, false, &present);
     if (set.entries.empty())
         return outcome;
-    // The user hears at once why an entry just written may not show.
+    // The user hears at once why an entry just written may not show; that
+    // comes before a file manager to restart.
     const Diagnosis diagnosis(m_dirs, Diagnosis::WithoutRestart);
+    std::vector<std::string> notices;
     for (const auto& entry : set.entries) {
         const ListedEntry listed{entry, present[entry.id], {}};
         for (const auto& problem : diagnosis.problems(listed))
-            outcome.notices.push_back(entry.caption + ": " + problem);
+            notices.push_back(entry.caption + ": " + problem);
     }
+    notices.insert(notices.end(), outcome.notices.begin(), outcome.notices.end());
+    outcome.notices = std::move(notices);
     return outcome;
 }
 
@@ -548,8 +552,8 @@ Outcome syncBridge() {
     const std::size_t repaired = outcome.written.size() + outcome.removed.size();
     if (repaired != 0)
         outcome.notices.insert(outcome.notices.begin(),
-                               "The file managers' entries differed from the registry: " +
-                                   std::to_string(repaired) + " brought back in step.");
+                               "Brought " + std::to_string(repaired) +
+                                   " file manager file(s) back in step with the registry.");
     if (auto& bridge = follower())
         reportOutcome(*bridge, outcome);
     return outcome;

@@ -150,12 +150,10 @@ TEST_F(DiagnosisTest, AStartUpSyncSaysWhatItBroughtBackInStep) {
     installBridge([&](const std::string& message) { messages.push_back(message); });
     syncBridge();
     // Four files of its own, the Thunar action and mimeapps.list.
-    EXPECT_TRUE(
-        has(messages,
-            "The file managers' entries differed from the registry: 6 brought back in step."));
+    EXPECT_TRUE(has(messages, "Brought 6 file manager file(s) back in step with the registry."));
     messages.clear();
     syncBridge();
     EXPECT_TRUE(std::none_of(messages.begin(), messages.end(), [](const std::string& message) {
-        return message.find("brought back") != std::string::npos;
+        return message.find("Brought") != std::string::npos;
     }));
 }
