@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <glib.h>
 #include <map>
+#include <optional>
+#include <unordered_map>
 
 namespace tavisk::desktop {
 namespace {
@@ -60,9 +62,8 @@ std::string entryId(const DesktopEntry& entry, bool severalCommands, const std::
     return name.empty() ? id : id + "-" + name;
 }
 
-void addVerb(Group& group, const ShellVerb& verb, const TypeMap& types) {
+void addVerb(Group& group, const ShellVerb& verb, const TypeMap::Meaning& meaning) {
     group.entry.types.push_back(verb.type);
-    const auto meaning = types.resolve(verb.type);
     for (const auto& mime : meaning.mimeTypes)
         insertSorted(group.entry.mimeTypes, mime);
     for (const auto& extension : meaning.extensions)
@@ -100,30 +101,54 @@ EntrySet buildEntries(const std::vector<ShellVerb>& verbs, const TypeMap& types)
     EntrySet set;
     std::map<std::pair<std::string, std::string>, Group> groups;
     std::map<std::string, std::size_t> commandsPerCaption;
+    // Many verbs share a caption, a command and a type: each is read once.
+    struct Command {
+        std::optional<std::string> problem;
+        std::optional<CommandLine> line;
+        std::string key;
+    };
+    std::unordered_map<std::string, std::pair<std::optional<std::string>, std::string>> captions;
+    std::unordered_map<std::string, Command> commands;
+    std::unordered_map<std::string, TypeMap::Meaning> meanings;
     for (const auto& verb : verbs) {
-        if (auto problem = textProblem(verb.caption)) {
+        auto caption = captions.find(verb.caption);
+        if (caption == captions.end())
+            caption =
+                captions
+                    .try_emplace(verb.caption, textProblem(verb.caption), foldCase(verb.caption))
+                    .first;
+        if (const auto& problem = caption->second.first) {
             set.skipped.push_back({verb, "its caption cannot be shown: " + *problem});
             continue;
         }
-        if (auto problem = textProblem(verb.command)) {
+        auto command = commands.find(verb.command);
+        if (command == commands.end()) {
+            Command read{textProblem(verb.command), std::nullopt, {}};
+            if (!read.problem && (read.line = parseCommand(verb.command)))
+                read.key = launchLine(*read.line, "%f");
+            command = commands.try_emplace(verb.command, std::move(read)).first;
+        }
+        if (const auto& problem = command->second.problem) {
             set.skipped.push_back({verb, "its command cannot be written: " + *problem});
             continue;
         }
-        auto command = parseCommand(verb.command);
-        if (!command) {
+        if (!command->second.line) {
             set.skipped.push_back({verb, "its command names no program"});
             continue;
         }
-        const std::string key = launchLine(*command, "%f");
-        auto [it, added] = groups.try_emplace({foldCase(verb.caption), key});
+        const std::string& key = command->second.key;
+        auto [it, added] = groups.try_emplace({caption->second.second, key});
         if (added) {
             it->second.entry.caption = verb.caption;
             it->second.entry.storedCommand = verb.command;
-            it->second.entry.command = *command;
+            it->second.entry.command = *command->second.line;
             it->second.commandKey = key;
             ++commandsPerCaption[it->first.first];
         }
-        addVerb(it->second, verb, types);
+        auto meaning = meanings.find(verb.type);
+        if (meaning == meanings.end())
+            meaning = meanings.try_emplace(verb.type, types.resolve(verb.type)).first;
+        addVerb(it->second, verb, meaning->second);
     }
     for (auto& [key, group] : groups) {
         group.entry.id = entryId(group.entry, commandsPerCaption[key.first] > 1, group.commandKey);

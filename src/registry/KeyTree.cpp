@@ -147,23 +147,25 @@ void KeyTree::load(const Connection& connection) {
     const Runs subkeyRuns = runsBy(keyRows, [](const KeyRow& row) { return row.parent; });
     const Runs valueRuns = runsBy(valueRows, [](const ValueRow& row) { return row.key; });
     std::vector<bool> made(keyRows.size(), false);
+    // Each row is made once, so its strings move into the tree.
     const auto make = [&](std::size_t row, Key* parent) {
-        const KeyRow& from = keyRows[row];
+        KeyRow& from = keyRows[row];
         Key* key = nullptr;
         if (parent) {
-            key = &addKey(from.id, *parent, from.name, from.fold);
+            key = &addKey(from.id, *parent, std::move(from.name), std::move(from.fold));
         } else {
             auto detached = std::make_unique<Key>();
             detached->id = from.id;
-            detached->name = from.name;
-            detached->fold = from.fold;
+            detached->name = std::move(from.name);
+            detached->fold = std::move(from.fold);
             key = m_keys.emplace(from.id, std::move(detached)).first->second.get();
         }
         made[row] = true;
         if (const auto run = valueRuns.find(from.id); run != valueRuns.end()) {
             for (std::size_t v = run->second.first; v < run->second.second; ++v) {
-                const ValueRow& value = valueRows[v];
-                key->setValue(value.fold) = Value{value.name, value.type, value.data};
+                ValueRow& value = valueRows[v];
+                key->setValue(value.fold) =
+                    Value{std::move(value.name), value.type, std::move(value.data)};
             }
         }
         return key;
