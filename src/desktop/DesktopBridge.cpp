@@ -8,12 +8,14 @@
 #include "KeyFile.h"
 #include "MimeApps.h"
 #include "RegistryStore.h"
+#include "SyncState.h"
 #include "ThunarActions.h"
 
 #include <algorithm>
 #include <iostream>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tavisk::desktop {
@@ -95,11 +97,38 @@ bool endsWith(const std::string& text, const std::string& end) {
 }
 
 /// The files of one reconcile, replaced together at its end; in a dry run
-/// only the names are kept.
+/// only the names are kept. A full sync also keeps what it left in each file
+/// (state), so that the next one passes over files nobody touched.
 struct Writes {
     bool dryRun = false;
     FileBatch batch;
     std::map<std::string, FileManager> managers; ///< staged path to its file manager
+    std::optional<SyncState> state;
+    std::unordered_map<std::string, std::string> digests;  ///< inputsDigest() by entry id
+    std::vector<std::pair<std::string, std::string>> kept; ///< path and digest, for state
+
+    /// The entry's digest; empty without a state.
+    std::string digest(const DesktopEntry& entry) {
+        if (!state)
+            return {};
+        auto [it, added] = digests.try_emplace(entry.id);
+        if (added)
+            it->second = inputsDigest(entry);
+        return it->second;
+    }
+
+    /// True (and the file kept) when it is as the last sync left it.
+    bool unchanged(const std::string& path, const std::string& digest) {
+        if (!state || !state->unchanged(path, digest))
+            return false;
+        state->carry(path);
+        return true;
+    }
+    /// The file at path holds (or will, once committed) what digest renders.
+    void keep(const std::string& path, const std::string& digest) {
+        if (state)
+            kept.emplace_back(path, digest);
+    }
 
     void stage(FileManager manager, const std::string& path, const std::string& content,
                mode_t mode, FileBatch::Durability durability = FileBatch::Durability::Synced) {
@@ -120,6 +149,15 @@ struct Writes {
                           written.end());
             outcome.problems.push_back({managers[path], path, message});
         });
+        if (!state)
+            return;
+        std::set<std::string> failed;
+        for (const auto& problem : outcome.problems)
+            failed.insert(problem.path);
+        for (const auto& [path, digest] : kept)
+            if (!failed.count(path))
+                state->remember(path, digest);
+        state->save();
     }
 };
 
@@ -128,6 +166,10 @@ bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& w
                Outcome& outcome) {
     const std::string path = joinPath(format.dir, entry.id + format.extension);
     try {
+        const mode_t wanted = withUmask(format.mode);
+        const std::string digest = writes.digest(entry) + std::to_string(wanted);
+        if (writes.unchanged(path, digest))
+            return true;
         const std::string content = format.render(entry);
         const Existing existing = inspect(path, format.group, &content);
         if (existing.kind == Existing::Foreign) {
@@ -135,7 +177,7 @@ bool placeFile(const KeyFileFormat& format, const DesktopEntry& entry, Writes& w
                 {format.manager, path, "a file Tavisk did not write has this name; left alone"});
             return false;
         }
-        const mode_t wanted = withUmask(format.mode);
+        writes.keep(path, digest);
         if (existing.kind == Existing::Ours && existing.text == content && existing.mode == wanted)
             return true;
         writes.stage(format.manager, path, content, wanted, FileBatch::Durability::Regenerable);
@@ -233,8 +275,22 @@ bool holdsAction(const ThunarActionsFile& file, const std::string& id, const std
 
 /// Merges the entries into uca.xml; returns the ids whose actions it holds afterwards.
 std::set<std::string> reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                                      const Scope& scope, Writes& writes, Outcome& outcome) {
+                                      const Scope& scope, const std::string& digest, Writes& writes,
+                                      Outcome& outcome) {
     const std::string path = dirs.thunarActionsFile();
+    if (writes.unchanged(path, digest)) {
+        std::set<std::string> ids;
+        for (const auto& entry : entries)
+            if (!thunarPatterns(entry).empty())
+                ids.insert(entry.id);
+        return ids;
+    }
+    const std::size_t problemsBefore = outcome.problems.size();
+    // Kept only when nothing went wrong, so that the next sync says it again.
+    const auto keep = [&] {
+        if (outcome.problems.size() == problemsBefore)
+            writes.keep(path, digest);
+    };
     try {
         const auto wanted = thunarWanted(entries, path, outcome);
         const auto userText = readFile(path);
@@ -250,13 +306,16 @@ std::set<std::string> reconcileThunar(const XdgDirs& dirs, const std::vector<Des
             return stale;
         };
         const std::string text = base.merged(remove, wanted);
-        if ((userText && text == *userText) || (!userText && wanted.empty()))
+        if ((userText && text == *userText) || (!userText && wanted.empty())) {
+            keep();
             return wantedIds;
+        }
         writes.stage(FileManager::Thunar, path, text, fileMode(path, withUmask(0644)));
         for (const auto& [id, xml] : wanted)
             if (!holdsAction(base, id, xml))
                 outcome.written.push_back(path + "#" + id);
         outcome.removed.insert(outcome.removed.end(), removed.begin(), removed.end());
+        keep();
         return wantedIds;
     } catch (const std::exception& error) {
         outcome.problems.push_back({FileManager::Thunar, path, error.what()});
@@ -265,9 +324,11 @@ std::set<std::string> reconcileThunar(const XdgDirs& dirs, const std::vector<Des
 }
 
 void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
-                       const std::set<std::string>& offered, const Scope& scope, Writes& writes,
-                       Outcome& outcome) {
+                       const std::set<std::string>& offered, const Scope& scope,
+                       const std::string& digest, Writes& writes, Outcome& outcome) {
     const std::string path = dirs.mimeAppsFile();
+    if (writes.unchanged(path, digest))
+        return;
     try {
         MimeWanted wanted;
         for (const auto& entry : entries)
@@ -286,6 +347,7 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
         };
         const std::string oldText = readFile(path).value_or("");
         const std::string text = updateMimeApps(dirs, oldText, wanted, replaceable);
+        writes.keep(path, digest);
         if (text == oldText)
             return;
         writes.stage(FileManager::OpenWith, path, text, fileMode(path, withUmask(0644)));
@@ -306,6 +368,13 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
     Outcome outcome;
     Writes writes;
     writes.dryRun = dryRun;
+    // A full sync passes over the files that are as it left them last time.
+    std::string entriesDigest;
+    if (scope.all && !dryRun) {
+        writes.state.emplace(dirs.stateFile());
+        for (const auto& entry : entries)
+            entriesDigest += writes.digest(entry);
+    }
     std::set<std::string> offered;
     for (const auto& format : keyFileFormats(dirs)) {
         auto ids = reconcileKeyFiles(format, entries, scope, writes, outcome);
@@ -315,10 +384,17 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
         if (format.manager == FileManager::OpenWith)
             offered = std::move(ids);
     }
-    for (const auto& id : reconcileThunar(dirs, entries, scope, writes, outcome))
+    const auto digestOf = [&](const std::string& what) {
+        return writes.state ? textDigest(what + entriesDigest) : std::string();
+    };
+    for (const auto& id :
+         reconcileThunar(dirs, entries, scope, digestOf("uca.xml"), writes, outcome))
         if (present)
             (*present)[id].push_back(dirs.thunarActionsFile() + "#" + id);
-    reconcileMimeApps(dirs, entries, offered, scope, writes, outcome);
+    std::string offeredIds = "mimeapps.list";
+    for (const auto& id : offered)
+        offeredIds += id + "\n";
+    reconcileMimeApps(dirs, entries, offered, scope, digestOf(offeredIds), writes, outcome);
     if (!dryRun) {
         writes.commit(outcome);
         outcome.notices = restartNotices(dirs, outcome);

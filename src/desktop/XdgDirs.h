@@ -28,6 +28,8 @@ struct XdgDirs {
     std::string mimeAppsFile() const { return configHome + "/mimeapps.list"; }
     /// Where the bridge keeps its lock.
     std::string lockFile() const { return dataHome + "/tavisk/desktop-bridge.lock"; }
+    /// Where the bridge keeps what its last full sync left in each file.
+    std::string stateFile() const { return dataHome + "/tavisk/desktop-bridge.state"; }
 };
 
 } // namespace tavisk::desktop

@@ -204,3 +204,33 @@ TEST_F(BridgeHardeningTest, CaptionsThatOnceSharedANameKeepTheirOwnFiles) {
                             [](const auto&) { return true; }),
               2);
 }
+
+TEST_F(BridgeHardeningTest, WhatTheLastSyncLeftNeverHidesAChangeSinceAndMayBeLost) {
+    addVerb("text/plain", "View it", "/usr/bin/view %1");
+    ASSERT_TRUE(DesktopBridge().sync().ok());
+    const fs::path state = fs::path(dataHome()) / "tavisk/desktop-bridge.state";
+    const std::string kept = readText(state);
+    ASSERT_NE(kept.find(ucaXml().string()), std::string::npos) << kept;
+    EXPECT_TRUE(DesktopBridge().sync().written.empty());
+    EXPECT_EQ(readText(state), kept) << "an unchanged sync rewrote its state";
+
+    // Files changed behind the bridge's back are written again: one emptied,
+    // Thunar's list rewritten without the action, the user's list replaced.
+    fs::path desktopFile;
+    for (const auto& file : fs::directory_iterator(applications()))
+        desktopFile = file.path();
+    writeText(desktopFile, "");
+    const std::string uca = readText(ucaXml());
+    writeText(ucaXml(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n");
+    writeText(mimeApps(), "[Added Associations]\n");
+    const auto repaired = DesktopBridge().sync();
+    EXPECT_EQ(repaired.written.size(), 3u);
+    EXPECT_NE(readText(desktopFile), "");
+    EXPECT_EQ(readText(ucaXml()), uca);
+    EXPECT_NE(readText(mimeApps()).find(desktopFile.filename().string()), std::string::npos);
+
+    // A damaged state is a lost one: the sync compares the files themselves.
+    writeText(state, "tavisk-desktop-bridge-state 1\nnot\ta line\n\x01\x02");
+    EXPECT_TRUE(DesktopBridge().sync().written.empty());
+    EXPECT_EQ(readText(state).rfind("tavisk-desktop-bridge-state 1\n", 0), 0u);
+}
