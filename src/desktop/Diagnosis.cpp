@@ -96,7 +96,38 @@ void addKnownTypes(const std::string& path, std::unordered_set<std::string>& kno
     }
 }
 
+/// The XDG folder a process reads: variable's value when absolute, else
+/// under its HOME; empty when neither is set.
+std::string folderOf(const std::string& environ, const std::string& variable,
+                     const std::string& underHome) {
+    std::string home;
+    std::string value;
+    std::size_t start = 0;
+    while (start < environ.size()) {
+        const std::size_t end = std::min(environ.find('\0', start), environ.size());
+        const std::string_view item(environ.data() + start, end - start);
+        if (item.rfind("HOME=", 0) == 0)
+            home = item.substr(5);
+        else if (item.rfind(variable + "=", 0) == 0)
+            value = item.substr(variable.size() + 1);
+        start = end + 1;
+    }
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
+    std::string folder = !value.empty() && value.front() == '/' ? value
+                         : home.empty()                         ? std::string()
+                                                                : home + "/" + underHome;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
 } // namespace
+
+bool RunningFileManager::reads(const XdgDirs& dirs) const {
+    const std::string& mine = name == ThunarName ? configHome : dataHome;
+    return mine.empty() || mine == (name == ThunarName ? dirs.configHome : dirs.dataHome);
+}
 
 std::vector<RunningFileManager> runningFileManagers(const std::string& procRoot, uid_t uid) {
     std::vector<RunningFileManager> running;
@@ -120,7 +151,10 @@ std::vector<RunningFileManager> runningFileManagers(const std::string& procRoot,
         const auto start = startTicks(readSmallFile(dir + "/stat").value_or(""));
         if (!start)
             continue;
-        running.push_back({manager, boot + *start / ticks});
+        const std::string environ = readSmallFile(dir + "/environ").value_or("");
+        running.push_back({manager, boot + *start / ticks,
+                           folderOf(environ, "XDG_CONFIG_HOME", ".config"),
+                           folderOf(environ, "XDG_DATA_HOME", ".local/share")});
     }
     return running;
 }
@@ -137,8 +171,9 @@ std::vector<std::string> restartNotices(const XdgDirs& dirs, const Outcome& outc
         return {};
     const auto running = runningFileManagers(dirs.procRoot, ::getuid());
     const auto runs = [&](const std::string& name) {
-        return std::any_of(running.begin(), running.end(),
-                           [&](const RunningFileManager& process) { return process.name == name; });
+        return std::any_of(running.begin(), running.end(), [&](const RunningFileManager& process) {
+            return process.name == name && process.reads(dirs);
+        });
     };
     std::vector<std::string> notices;
     if (thunarChanged && runs(ThunarName))
@@ -229,7 +264,8 @@ std::vector<std::string> Diagnosis::problems(const ListedEntry& listed,
     const bool inThunar = std::find(listed.files.begin(), listed.files.end(),
                                     uca + "#" + entry.id) != listed.files.end();
     for (const auto& process : m_running)
-        if (inThunar && process.name == ThunarName && modified(uca) > process.started) {
+        if (inThunar && process.name == ThunarName && process.reads(m_dirs) &&
+            modified(uca) > process.started) {
             found.push_back("Thunar must be restarted: uca.xml changed after it started "
                             "(quit it with thunar -q and start it again)");
             break;
@@ -243,7 +279,8 @@ std::vector<std::string> Diagnosis::general() const {
     std::vector<std::string> found;
     const std::string actions = m_dirs.fileManagerActionsDir();
     for (const auto& process : m_running)
-        if (process.name == PcmanfmQtName && modified(actions) > process.started) {
+        if (process.name == PcmanfmQtName && process.reads(m_dirs) &&
+            modified(actions) > process.started) {
             found.push_back("PCManFM-Qt must be restarted: an entry was added or removed after "
                             "it started, and it offers a removed one until it starts again");
             break;

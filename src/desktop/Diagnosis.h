@@ -15,13 +15,21 @@ namespace tavisk::desktop {
 /// A file manager process of this user that reads the bridge's files only
 /// when it starts (Thunar), or keeps offering removed entries (PCManFM-Qt).
 struct RunningFileManager {
-    std::string name;     ///< "Thunar" or "PCManFM-Qt"
-    std::int64_t started; ///< seconds since the epoch
+    std::string name;       ///< "Thunar" or "PCManFM-Qt"
+    std::int64_t started;   ///< seconds since the epoch
+    std::string configHome; ///< the XDG folders it reads; empty when they cannot be told
+    std::string dataHome;
+
+    /// True when it reads the files the bridge writes in dirs (or may: its
+    /// folders could not be told).
+    bool reads(const XdgDirs& dirs) const;
 };
 
 /// Those processes of user uid, found in procRoot (a /proc tree): by the
 /// name in each process's comm file, their start from its stat file and the
-/// boot time in procRoot/stat. Processes that vanish while read are skipped.
+/// boot time in procRoot/stat, their folders from HOME, XDG_CONFIG_HOME and
+/// XDG_DATA_HOME in its environ file. Processes that vanish while read are
+/// skipped.
 std::vector<RunningFileManager> runningFileManagers(const std::string& procRoot, uid_t uid);
 
 /// What the user must do for a running file manager to show what outcome

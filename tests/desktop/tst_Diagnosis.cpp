@@ -22,13 +22,16 @@ constexpr const char* PcmanfmNotice =
 class DiagnosisTest : public BridgeTest {
 protected:
     /// A process of this user in the staged /proc, started ticks after boot.
-    void stageProcess(int pid, const std::string& comm, const std::string& statName, long ticks) {
+    void stageProcess(int pid, const std::string& comm, const std::string& statName, long ticks,
+                      const std::string& environ = {}) {
         writeText(procRoot() / "stat", "cpu  1 2 3 4\nbtime 1700000000\nprocesses 9\n");
         const fs::path dir = procRoot() / std::to_string(pid);
         writeText(dir / "comm", comm + "\n");
         writeText(dir / "stat", std::to_string(pid) + " (" + statName +
                                     ") S 1 2 3 0 -1 4194304 100 0 0 0 7 8 0 0 20 0 1 0 " +
                                     std::to_string(ticks) + " 123456 789\n");
+        if (!environ.empty())
+            writeText(dir / "environ", environ);
     }
 
     RunResult shell(const std::string& command) { return run({TAVISK_SHELL, command}, root()); }
@@ -64,7 +67,17 @@ TEST_F(DiagnosisTest, ARunningFileManagerIsAskedToRestartOnlyForWhatItMisses) {
     addVerb("text/plain", "First", view + " %1");
     EXPECT_FALSE(has(flushBridge().notices, ThunarNotice));
 
-    stageProcess(200, "thunar", "thunar", 100);
+    // Another user's session of the same account: its own folders.
+    using namespace std::string_literals;
+    stageProcess(199, "thunar", "thunar", 100, "LANG=C\0HOME=/home/other\0"s);
+    stageProcess(198, "pcmanfm-qt", "pcmanfm-qt", 100,
+                 "HOME="s + home() + "\0XDG_DATA_HOME=/elsewhere/\0"s);
+    addVerb("text/plain", "Third", view + " %1");
+    EXPECT_FALSE(has(flushBridge().notices, ThunarNotice));
+    deleteVerb("text/plain", "Third");
+    EXPECT_FALSE(has(flushBridge().notices, PcmanfmNotice));
+
+    stageProcess(200, "thunar", "thunar", 100, "HOME="s + home() + "/\0"s);
     stageProcess(201, "pcmanfm-qt", "pcmanfm-qt", 100);
     addVerb("text/plain", "Second", view + " %1");
     const auto added = flushBridge().notices;
