@@ -6,6 +6,8 @@
 #include "FileUtil.h"
 #include "KeyFile.h"
 #include "MimeApps.h"
+#include "NautilusMenu.h"
+#include "ProgramIcons.h"
 #include "RegistryStore.h"
 #include "ThunarActions.h"
 
@@ -287,11 +289,20 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
     }
 }
 
-Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
+/// The entries with the icons of the applications that run their programs.
+std::vector<DesktopEntry> withIcons(const XdgDirs& dirs, std::vector<DesktopEntry> entries) {
+    ProgramIcons icons(dirs);
+    for (auto& entry : entries)
+        entry.icon = icons.iconFor(entry.command.program);
+    return entries;
+}
+
+Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& givenEntries,
                   const Scope& scope) {
     FileLock lock(dirs.lockFile());
     Outcome outcome;
     Writes writes;
+    const std::vector<DesktopEntry> entries = withIcons(dirs, givenEntries);
     std::set<std::string> offered;
     for (const auto& format : keyFileFormats(dirs)) {
         auto present = reconcileKeyFiles(format, entries, scope, writes, outcome);
@@ -300,6 +311,13 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
     }
     reconcileThunar(dirs, entries, scope, writes, outcome);
     reconcileMimeApps(dirs, entries, offered, scope, writes, outcome);
+    reconcileNautilus(
+        dirs, entries, [&](const std::string& id) { return scope.contains(id); },
+        [&](const std::string& path, const std::string& content, mode_t mode) {
+            writes.stage(FileManager::Nautilus, path, content, mode,
+                         FileBatch::Durability::Regenerable);
+        },
+        outcome);
     writes.commit(outcome);
     return outcome;
 }
@@ -363,6 +381,8 @@ std::string fileManagerName(FileManager manager) {
         return "Thunar";
     case FileManager::FileManagerActions:
         return "Caja/PCManFM-Qt";
+    case FileManager::Nautilus:
+        return "Nautilus";
     }
     return "?";
 }
@@ -412,9 +432,13 @@ Listing DesktopBridge::list() {
             thunar = ThunarActionsFile::parse(*text);
     } catch (const std::exception&) {
     }
+    const auto nautilusIds = nautilusEntryIds(m_dirs);
     Listing listing;
     for (auto& entry : set.entries) {
         auto files = presentFiles(m_dirs, entry, thunar ? &*thunar : nullptr);
+        if (std::find(nautilusIds.begin(), nautilusIds.end(), entry.id) != nautilusIds.end())
+            files.push_back(joinPath(m_dirs.nautilusExtensionsDir(), NautilusEntriesName) + "#" +
+                            entry.id);
         listing.entries.push_back({std::move(entry), std::move(files)});
     }
     listing.skipped = std::move(set.skipped);

@@ -72,6 +72,23 @@ std::vector<std::string> currentDesktops() {
     return names;
 }
 
+/// The lib folders beside each ".../share" data folder.
+std::vector<std::string> libDirsOf(const std::vector<std::string>& dataDirs) {
+    const std::string share = "/share";
+    std::vector<std::string> dirs;
+    for (const auto& dir : dataDirs) {
+        if (dir.size() <= share.size() ||
+            dir.compare(dir.size() - share.size(), share.size(), share))
+            continue;
+        const std::string prefix = dir.substr(0, dir.size() - share.size());
+#ifdef TAVISK_MULTIARCH
+        dirs.push_back(prefix + "/lib/" TAVISK_MULTIARCH);
+#endif
+        dirs.push_back(prefix + "/lib");
+    }
+    return dirs;
+}
+
 } // namespace
 
 XdgDirs XdgDirs::fromEnvironment() {
@@ -82,6 +99,7 @@ XdgDirs XdgDirs::fromEnvironment() {
     dirs.dataDirs = dirList("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     dirs.configDirs = dirList("XDG_CONFIG_DIRS", "/etc/xdg");
     dirs.desktops = currentDesktops();
+    dirs.libDirs = libDirsOf(dirs.dataDirs);
     return dirs;
 }
 

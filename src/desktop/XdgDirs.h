@@ -12,6 +12,10 @@ struct XdgDirs {
     std::vector<std::string> dataDirs;   ///< $XDG_DATA_DIRS, else /usr/local/share:/usr/share
     std::vector<std::string> configDirs; ///< $XDG_CONFIG_DIRS, else /etc/xdg
     std::vector<std::string> desktops;   ///< $XDG_CURRENT_DESKTOP, lower-cased
+    /// The library folders of the prefixes whose data folders dataDirs names
+    /// (/usr/share gives /usr/lib/<multiarch> and /usr/lib): where file
+    /// managers' extension modules are installed.
+    std::vector<std::string> libDirs;
 
     /// The folders as the environment names them now. Relative paths are
     /// ignored, as the rules require.
@@ -23,6 +27,8 @@ struct XdgDirs {
     std::string fileManagerActionsDir() const { return dataHome + "/file-manager/actions"; }
     std::string thunarActionsFile() const { return configHome + "/Thunar/uca.xml"; }
     std::string mimeAppsFile() const { return configHome + "/mimeapps.list"; }
+    /// Where nautilus-python loads the user's extensions from.
+    std::string nautilusExtensionsDir() const { return dataHome + "/nautilus-python/extensions"; }
     /// Where the bridge keeps its lock.
     std::string lockFile() const { return dataHome + "/tavisk/desktop-bridge.lock"; }
 };
