@@ -71,7 +71,8 @@ std::optional<std::string> KeyFile::value(const std::string& group, const std::s
 
 std::vector<std::string> KeyFile::groups() const {
     gsize length = 0;
-    return takeList(g_key_file_get_groups(m_file.get(), &length), length);
+    gchar** groups = g_key_file_get_groups(m_file.get(), &length);
+    return takeList(groups, length);
 }
 
 std::optional<std::string> KeyFile::rawValue(const std::string& group,
