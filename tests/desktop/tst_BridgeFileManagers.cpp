@@ -178,6 +178,9 @@ TEST_F(BridgeFileManagersTest, EveryFormatShowsTheIconOfTheApplicationThatRunsTh
                                           "Exec = namey --new %U\nIcon = namey-icon\n");
     writeText(apps / "gone.desktop", "[Desktop Entry]\nType=Application\nExec=/opt/gone\n"
                                      "Icon=gone-icon\nHidden=true\n");
+    writeText(apps / "hidden.desktop", "[Desktop Entry]\nType=Application\nExec=/opt/hidden\n"
+                                       "Icon=hidden-icon\n");
+    writeText(userApps / "hidden.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
     writeText(apps / "link.desktop", "[Desktop Entry]\nType=Link\nExec=/opt/link\nIcon=link\n");
     writeText(apps / "late.desktop", "[Desktop Entry]\nType=Application\nExec=/opt/late\n"
                                      "[Desktop Action x]\nIcon=not-the-main-group\n");
@@ -193,6 +196,7 @@ TEST_F(BridgeFileManagersTest, EveryFormatShowsTheIconOfTheApplicationThatRunsTh
         {"/other/namey %1", GenericIcon}, // the same name elsewhere is another program
         {"/opt/lonely %1", GenericIcon},  // the bridge's own files never count
         {"/opt/gone %1", GenericIcon},
+        {"/opt/hidden %1", GenericIcon}, // the user's Hidden entry hides the system's
         {"/opt/link %1", GenericIcon},
         {"/opt/late %1", GenericIcon},
         {(root() / "system-bin/editor").string() + " %1", GenericIcon}, // its entry has no Icon
