@@ -230,6 +230,7 @@ TEST_F(BridgeFileManagersTest, TheNautilusExtensionIsWrittenOnlyWhereNautilusPyt
     EXPECT_EQ(glibValue(data, group, "Arguments", true), "%f");
     EXPECT_EQ(glibValue(data, group, "Multiple"), "true");
     EXPECT_EQ(glibValue(data, group, "Icon"), GenericIcon);
+    EXPECT_TRUE(DesktopBridge().sync().written.empty()) << "written again unchanged";
     const auto listed = DesktopBridge().list().entries.front().files;
     EXPECT_NE(std::find(listed.begin(), listed.end(), data.string() + "#" + group.substr(6)),
               listed.end());
