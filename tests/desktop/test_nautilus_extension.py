@@ -11,7 +11,9 @@ Run as a helper:    test_nautilus_extension.py activate DIR CAPTION MIME PATH...
                     loads DIR/tavisk-bridge.py, offers its items for the files
                     and activates the one with that caption (exit 3 when none).
 """
+import contextlib
 import importlib.util
+import io
 import os
 import shutil
 import sys
@@ -209,6 +211,18 @@ class ExtensionTest(unittest.TestCase):
             [FileInfo(odd, "text/plain"), FileInfo("/d/two", "text/plain")])
         item.activate()
         self.assertEqual(wait_for_record(recorded), [recorder, recorder, odd, "/d/two"])
+
+
+    def test_a_program_that_cannot_start_is_reported(self):
+        self.write(HEADER + entry_group("tavisk-m", "Missing", "text/plain;", "%f;", True,
+                                        program="/nonexistent/tavisk-program"))
+        module = load_extension(self.dir)  # with the real start()
+        [item] = module.TaviskBridgeMenu().get_file_items([FileInfo("/d/a", "text/plain")])
+        with contextlib.redirect_stdout(io.StringIO()) as output:
+            item.activate()
+        message = output.getvalue()
+        self.assertTrue(message.startswith("Tavisk: cannot start /nonexistent/tavisk-program: "))
+        self.assertTrue(message.endswith("; change the application's executable in Tavisk\n"))
 
 
 def wait_for_record(path):

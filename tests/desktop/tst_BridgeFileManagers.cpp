@@ -290,6 +290,18 @@ TEST_F(BridgeFileManagersTest, AForeignFileOfTheExtensionsNamesIsLeftAlone) {
     }
 }
 
+TEST_F(BridgeFileManagersTest, AFolderThatCannotBeMadeIsNautilussProblemAlone) {
+    writeText(nautilusModule, "");
+    writeText(fs::path(dataHome()) / "nautilus-python", "a file where the folder should be");
+    addVerb("text/plain", "View", "/usr/bin/view %1");
+    const Outcome outcome = DesktopBridge().sync();
+    ASSERT_EQ(outcome.problems.size(), 1u);
+    EXPECT_EQ(describe(outcome.problems.front()).rfind("Nautilus: ", 0), 0u)
+        << describe(outcome.problems.front());
+    EXPECT_TRUE(fs::exists(filesOf(idsByCaption()["View"]).at("Open With")));
+    EXPECT_NE(readText(ucaXml()).find(idsByCaption()["View"]), std::string::npos);
+}
+
 TEST_F(BridgeFileManagersTest, TheWrittenExtensionStartsTheProgramWithTheFileAsOneArgument) {
     if (std::string(TAVISK_SYSTEM_PYTHON).empty() ||
         run({TAVISK_SYSTEM_PYTHON, "-c", "import gi"}, root()).status != 0)

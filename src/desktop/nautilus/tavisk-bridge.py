@@ -118,7 +118,8 @@ def start(argv):
     try:
         GLib.spawn_async(argv, flags=GLib.SpawnFlags.SEARCH_PATH)
     except GLib.Error as error:
-        print("Tavisk: cannot start %s: %s" % (argv[0], error.message))
+        print("Tavisk: cannot start %s: %s; change the application's executable in Tavisk"
+              % (argv[0], error.message))
 
 
 class TaviskBridgeMenu(GObject.GObject, Nautilus.MenuProvider):
