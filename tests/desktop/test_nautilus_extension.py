@@ -81,10 +81,10 @@ class FileInfo:
 
 
 def load_extension(directory):
-    spec = importlib.util.spec_from_file_location(
+    found = importlib.util.spec_from_file_location(
         "tavisk_bridge_%d" % time.monotonic_ns(), os.path.join(directory, "tavisk-bridge.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
