@@ -15,6 +15,7 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     unicode-data shared-mime-info
     xvfb xauth desktop-file-utils libglib2.0-bin libglib2.0-dev libxml2-utils
+    python3 python3-gi
     fonts-dejavu-core
     dpkg-dev help2man man-db lintian bash-completion
     g++-mingw-w64-x86-64 wine wine64

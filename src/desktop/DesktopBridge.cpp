@@ -7,6 +7,8 @@
 #include "FileUtil.h"
 #include "KeyFile.h"
 #include "MimeApps.h"
+#include "NautilusMenu.h"
+#include "ProgramIcons.h"
 #include "RegistryStore.h"
 #include "SyncState.h"
 #include "ThunarActions.h"
@@ -357,17 +359,53 @@ void reconcileMimeApps(const XdgDirs& dirs, const std::vector<DesktopEntry>& ent
     }
 }
 
+/// The Nautilus extension and its data file, passed over when both are as the
+/// last full sync left them.
+void reconcileNautilusFiles(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
+                            const Scope& scope, const std::string& digest, Writes& writes,
+                            Outcome& outcome) {
+    const std::string dir = dirs.nautilusExtensionsDir();
+    const std::string files[] = {joinPath(dir, NautilusEntriesName),
+                                 joinPath(dir, NautilusExtensionName)};
+    if (writes.unchanged(files[0], digest) && writes.unchanged(files[1], digest))
+        return;
+    const std::size_t problemsBefore = outcome.problems.size();
+    reconcileNautilus(
+        dirs, entries, [&](const std::string& id) { return scope.contains(id); },
+        [&](const std::string& path, const std::string& content, mode_t mode) {
+            writes.stage(FileManager::Nautilus, path, content, mode,
+                         FileBatch::Durability::Regenerable);
+        },
+        [&](const std::string& path) {
+            if (!writes.dryRun)
+                removeFile(path);
+        },
+        outcome);
+    if (outcome.problems.size() == problemsBefore)
+        for (const auto& file : files)
+            writes.keep(file, digest);
+}
+
 /// The files (and "uca.xml#id") of the bridge's present for each entry id.
 using PresentFiles = std::map<std::string, std::vector<std::string>>;
 
-Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries, const Scope& scope,
-                  bool dryRun = false, PresentFiles* present = nullptr) {
+/// The entries with the icons of the applications that run their programs.
+std::vector<DesktopEntry> withIcons(const XdgDirs& dirs, std::vector<DesktopEntry> entries) {
+    ProgramIcons icons(dirs);
+    for (auto& entry : entries)
+        entry.icon = icons.iconFor(entry.command.program);
+    return entries;
+}
+
+Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& givenEntries,
+                  const Scope& scope, bool dryRun = false, PresentFiles* present = nullptr) {
     std::optional<FileLock> lock;
     if (!dryRun)
         lock.emplace(dirs.lockFile());
     Outcome outcome;
     Writes writes;
     writes.dryRun = dryRun;
+    const std::vector<DesktopEntry> entries = withIcons(dirs, givenEntries);
     // A full sync passes over the files that are as it left them last time.
     std::string entriesDigest;
     if (scope.all && !dryRun) {
@@ -395,6 +433,9 @@ Outcome reconcile(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
     for (const auto& id : offered)
         offeredIds += id + "\n";
     reconcileMimeApps(dirs, entries, offered, scope, digestOf(offeredIds), writes, outcome);
+    const std::string nautilus = haveNautilusPython(dirs) ? "nautilus-python" : "nautilus";
+    reconcileNautilusFiles(dirs, entries, scope, digestOf(nautilus + nautilusExtensionSource()),
+                           writes, outcome);
     if (!dryRun) {
         writes.commit(outcome);
         outcome.notices = restartNotices(dirs, outcome);
@@ -470,6 +511,8 @@ std::string fileManagerName(FileManager manager) {
         return "Thunar";
     case FileManager::FileManagerActions:
         return "Caja/PCManFM-Qt";
+    case FileManager::Nautilus:
+        return "Nautilus";
     }
     return "?";
 }
@@ -537,10 +580,14 @@ Listing DesktopBridge::list() {
     std::set<std::string> drifted(wouldDo.written.begin(), wouldDo.written.end());
     const auto thunar = readThunarActions(m_dirs);
     const Diagnosis diagnosis(m_dirs);
+    const auto nautilusIds = nautilusEntryIds(m_dirs);
     Listing listing;
     for (auto& entry : set.entries) {
         ListedEntry listed{std::move(entry), {}, {}};
         listed.files = presentFiles(m_dirs, listed.entry, thunar ? &*thunar : nullptr);
+        if (std::find(nautilusIds.begin(), nautilusIds.end(), listed.entry.id) != nautilusIds.end())
+            listed.files.push_back(joinPath(m_dirs.nautilusExtensionsDir(), NautilusEntriesName) +
+                                   "#" + listed.entry.id);
         std::vector<std::string> drift;
         for (auto it = drifted.begin(); it != drifted.end();)
             if (it->find(listed.entry.id) != std::string::npos) {

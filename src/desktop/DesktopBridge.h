@@ -20,9 +20,10 @@ enum class FileManager {
     Kde,                ///< KIO service menus (Dolphin, Konqueror)
     Thunar,             ///< uca.xml
     FileManagerActions, ///< file-manager/actions (Caja, PCManFM-Qt)
+    Nautilus,           ///< a nautilus-python extension and its data file
 };
 
-/// "Open With", "Nemo", "KDE", "Thunar", "Caja/PCManFM-Qt".
+/// "Open With", "Nemo", "KDE", "Thunar", "Caja/PCManFM-Qt", "Nautilus".
 std::string fileManagerName(FileManager manager);
 
 struct Problem {

@@ -18,6 +18,7 @@ struct DesktopEntry {
     std::vector<std::string> types;      ///< the registry keys it comes from
     std::vector<std::string> mimeTypes;  ///< sorted, no duplicates
     std::vector<std::string> extensions; ///< ".txt", sorted, no duplicates
+    std::string icon; ///< the icon of the application that runs its program; empty when unknown
 };
 
 /// A verb that gives no entry, and why.

@@ -86,6 +86,14 @@ std::set<std::string> thunarFlags(const DesktopEntry& entry) {
     return flags;
 }
 
+/// ".txt" as ".Txt": the first letter after the dot in upper case.
+std::string capitalised(std::string extension) {
+    const std::size_t first = extension.find_first_not_of('.');
+    if (first != std::string::npos)
+        extension[first] = asciiUpper(extension.substr(first, 1))[0];
+    return extension;
+}
+
 void addPattern(std::string& patterns, std::set<std::string>& seen, const std::string& pattern) {
     if (!seen.insert(pattern).second)
         return;
@@ -101,6 +109,20 @@ std::string hex4(char32_t c) {
 }
 
 } // namespace
+
+std::string iconOf(const DesktopEntry& entry) {
+    return entry.icon.empty() ? GenericIcon : entry.icon;
+}
+
+bool acceptsSeveralFiles(const CommandLine& command) {
+    std::size_t places = 0;
+    bool whole = false;
+    for (const auto& argument : command.arguments) {
+        places += argument.pieces.size() - 1;
+        whole = whole || argument.pieces == std::vector<std::string>{"", ""};
+    }
+    return places == 1 && whole;
+}
 
 std::optional<std::string> textProblem(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
@@ -152,6 +174,7 @@ std::string desktopEntryFile(const DesktopEntry& entry) {
     file.raw("Version", "1.0");
     file.raw("Type", "Application");
     file.string("Name", entry.caption);
+    file.string("Icon", iconOf(entry));
     file.string("Exec", desktopExecLine(entry.command, "%f"));
     file.list("MimeType", entry.mimeTypes);
     file.raw("NoDisplay", "true");
@@ -165,6 +188,7 @@ std::string nemoActionFile(const DesktopEntry& entry) {
     KeyFileWriter file;
     file.group("Nemo Action");
     file.string("Name", doublePercents(entry.caption));
+    file.string("Icon-Name", iconOf(entry));
     file.string("Exec", launchLine(entry.command, "%F"));
     file.list("Mimetypes", entry.mimeTypes);
     file.raw("Selection", "s");
@@ -183,6 +207,7 @@ std::string serviceMenuFile(const DesktopEntry& entry) {
     addMarker(file, entry);
     file.group(std::string("Desktop Action ") + ActionName);
     file.string("Name", entry.caption);
+    file.string("Icon", iconOf(entry));
     file.string("Exec", desktopExecLine(entry.command, "%f"));
     return file.text();
 }
@@ -194,6 +219,7 @@ std::string fileManagerActionFile(const DesktopEntry& entry) {
     file.raw("Type", "Action");
     file.string("Name", entry.caption);
     file.string("Tooltip", entry.caption);
+    file.string("Icon", iconOf(entry));
     file.list("Profiles", {ActionName});
     addMarker(file, entry);
     file.group(std::string("X-Action-Profile ") + ActionName);
@@ -208,8 +234,11 @@ std::string thunarPatterns(const DesktopEntry& entry) {
     for (const auto& extension : entry.extensions) {
         if (extension.find_first_of(";*?") != std::string::npos)
             continue;
-        addPattern(patterns, seen, "*" + asciiLower(extension));
+        // Thunar compares names case-sensitively: the usual spellings of each.
+        const std::string lower = asciiLower(extension);
+        addPattern(patterns, seen, "*" + lower);
         addPattern(patterns, seen, "*" + asciiUpper(extension));
+        addPattern(patterns, seen, "*" + capitalised(lower));
     }
     return patterns;
 }
@@ -219,13 +248,18 @@ std::string thunarAction(const DesktopEntry& entry) {
     if (patterns.empty())
         throw FormatError("none of its types has a file-name extension");
     std::string xml = "<action>\n";
-    xml += "\t<icon></icon>\n";
+    const bool several = acceptsSeveralFiles(entry.command);
+    xml += "\t<icon>" + xmlText(iconOf(entry)) + "</icon>\n";
     xml += "\t<name>" + xmlText(entry.caption) + "</name>\n";
     xml += "\t<submenu></submenu>\n";
     xml += "\t<unique-id>" + xmlText(entry.id) + "</unique-id>\n";
-    xml += "\t<command>" + xmlText(launchLine(entry.command, "%f")) + "</command>\n";
+    // %F puts every selected file in the file's place, each as one word; an
+    // empty range sets no limit. A command that cannot take several files
+    // keeps %f (the first file), and Thunar offers it for one file only.
+    xml +=
+        "\t<command>" + xmlText(launchLine(entry.command, several ? "%F" : "%f")) + "</command>\n";
     xml += "\t<description></description>\n";
-    xml += "\t<range></range>\n";
+    xml += std::string("\t<range>") + (several ? "" : "1-1") + "</range>\n";
     xml += "\t<patterns>" + xmlText(patterns) + "</patterns>\n";
     for (const auto& flag : thunarFlags(entry))
         xml += "\t<" + flag + "/>\n";

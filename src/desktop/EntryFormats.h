@@ -29,7 +29,18 @@ std::string fileManagerActionFile(const DesktopEntry& entry);
 /// One <action> element of Thunar's uca.xml, without surrounding blanks.
 std::string thunarAction(const DesktopEntry& entry);
 
-/// Thunar's file-name patterns for the entry's extensions ("*.txt;*.TXT").
+/// The icon every entry shows when no installed application runs its program.
+inline constexpr const char* GenericIcon = "application-x-executable";
+
+/// The entry's icon, or GenericIcon when it has none.
+std::string iconOf(const DesktopEntry& entry);
+
+/// True when the command can take several files at once: the clicked file
+/// has one place, which is a whole argument of its own, so each selected file
+/// can be one argument there.
+bool acceptsSeveralFiles(const CommandLine& command);
+
+/// Thunar's file-name patterns for the entry's extensions ("*.txt;*.TXT;*.Txt").
 std::string thunarPatterns(const DesktopEntry& entry);
 
 /// Why a caption or command cannot be given to the file managers: not valid

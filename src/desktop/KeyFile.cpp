@@ -69,6 +69,20 @@ std::optional<std::string> KeyFile::value(const std::string& group, const std::s
     return take(text);
 }
 
+std::vector<std::string> KeyFile::groups() const {
+    gsize length = 0;
+    gchar** groups = g_key_file_get_groups(m_file.get(), &length);
+    return takeList(groups, length);
+}
+
+std::optional<std::string> KeyFile::rawValue(const std::string& group,
+                                             const std::string& key) const {
+    gchar* text = g_key_file_get_value(m_file.get(), group.c_str(), key.c_str(), nullptr);
+    if (!text)
+        return std::nullopt;
+    return take(text);
+}
+
 std::optional<std::vector<std::string>> KeyFile::list(const std::string& group,
                                                       const std::string& key) const {
     if (!g_key_file_has_key(m_file.get(), group.c_str(), key.c_str(), nullptr))

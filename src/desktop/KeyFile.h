@@ -23,10 +23,14 @@ public:
     static std::optional<KeyFile> parse(std::string_view text, std::string* error = nullptr);
 
     bool hasGroup(const std::string& group) const;
+    /// The groups, in file order.
+    std::vector<std::string> groups() const;
     /// The group's keys, each once, in file order.
     std::vector<std::string> keys(const std::string& group) const;
     /// A string value, unescaped; nothing when absent.
     std::optional<std::string> value(const std::string& group, const std::string& key) const;
+    /// A value as written, escapes and all; nothing when absent.
+    std::optional<std::string> rawValue(const std::string& group, const std::string& key) const;
     /// A list value's items, unescaped; nothing when absent.
     std::optional<std::vector<std::string>> list(const std::string& group,
                                                  const std::string& key) const;

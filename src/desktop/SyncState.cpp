@@ -42,7 +42,7 @@ std::string inputsDigest(const DesktopEntry& entry) {
         text += '\0';
         text += field;
     };
-    for (const auto* field : {&entry.id, &entry.caption, &entry.storedCommand})
+    for (const auto* field : {&entry.id, &entry.caption, &entry.storedCommand, &entry.icon})
         add(*field);
     for (const auto* list : {&entry.types, &entry.mimeTypes, &entry.extensions}) {
         add("\x01");

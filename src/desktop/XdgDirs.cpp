@@ -72,6 +72,23 @@ std::vector<std::string> currentDesktops() {
     return names;
 }
 
+/// The lib folders beside each ".../share" data folder.
+std::vector<std::string> libDirsOf(const std::vector<std::string>& dataDirs) {
+    const std::string share = "/share";
+    std::vector<std::string> dirs;
+    for (const auto& dir : dataDirs) {
+        if (dir.size() <= share.size() ||
+            dir.compare(dir.size() - share.size(), share.size(), share))
+            continue;
+        const std::string prefix = dir.substr(0, dir.size() - share.size());
+#ifdef TAVISK_MULTIARCH
+        dirs.push_back(prefix + "/lib/" TAVISK_MULTIARCH);
+#endif
+        dirs.push_back(prefix + "/lib");
+    }
+    return dirs;
+}
+
 } // namespace
 
 XdgDirs XdgDirs::fromEnvironment() {
@@ -85,6 +102,7 @@ XdgDirs XdgDirs::fromEnvironment() {
     dirs.path = dirList("PATH", "/usr/local/bin:/usr/bin:/bin");
     // Another tree in the form of /proc, for tests that stage running processes.
     dirs.procRoot = baseDir("TAVISK_PROC", "/proc");
+    dirs.libDirs = libDirsOf(dirs.dataDirs);
     return dirs;
 }
 

@@ -15,6 +15,10 @@ struct XdgDirs {
     std::vector<std::string> desktops;   ///< $XDG_CURRENT_DESKTOP, lower-cased
     std::vector<std::string> path;       ///< $PATH, else /usr/local/bin:/usr/bin:/bin
     std::string procRoot = "/proc";      ///< where this user's processes are found
+    /// The library folders of the prefixes whose data folders dataDirs names
+    /// (/usr/share gives /usr/lib/<multiarch> and /usr/lib): where file
+    /// managers' extension modules are installed.
+    std::vector<std::string> libDirs;
 
     /// The folders as the environment names them now. Relative paths are
     /// ignored, as the rules require.
@@ -26,6 +30,8 @@ struct XdgDirs {
     std::string fileManagerActionsDir() const { return dataHome + "/file-manager/actions"; }
     std::string thunarActionsFile() const { return configHome + "/Thunar/uca.xml"; }
     std::string mimeAppsFile() const { return configHome + "/mimeapps.list"; }
+    /// Where nautilus-python loads the user's extensions from.
+    std::string nautilusExtensionsDir() const { return dataHome + "/nautilus-python/extensions"; }
     /// Where the bridge keeps its lock.
     std::string lockFile() const { return dataHome + "/tavisk/desktop-bridge.lock"; }
     /// Where the bridge keeps what its last full sync left in each file.

@@ -163,10 +163,11 @@ TEST_F(DesktopBridgeTest, EveryFormatHoldsACaptionWithTwoTypes) {
     EXPECT_EQ(run({"xmllint", "--noout", ucaXml().string()}, root()).status, 0);
     const std::string at = "//action[unique-id='" + id + "']/";
     EXPECT_EQ(xpath(ucaXml(), "string(" + at + "name)", root()), Caption);
-    EXPECT_EQ(xpath(ucaXml(), "string(" + at + "patterns)", root()), "*.png;*.PNG;*.txt;*.TXT");
+    EXPECT_EQ(xpath(ucaXml(), "string(" + at + "patterns)", root()),
+              "*.png;*.PNG;*.Png;*.txt;*.TXT;*.Txt");
     EXPECT_EQ(xpath(ucaXml(), "count(" + at + "image-files)", root()), "1");
     EXPECT_EQ(xpath(ucaXml(), "count(" + at + "text-files)", root()), "1");
-    EXPECT_EQ(launched(xpath(ucaXml(), "string(" + at + "command)", root()), "%f", TextFile), file);
+    EXPECT_EQ(launched(xpath(ucaXml(), "string(" + at + "command)", root()), "%F", TextFile), file);
 }
 
 TEST_F(DesktopBridgeTest, TheEntryValidatesAndGioOffersItWithoutTakingTheDefault) {
@@ -375,7 +376,7 @@ TEST_F(DesktopBridgeTest, ClassesNamedByExtensionsAndExtensionsThemselvesHaveTyp
             EXPECT_EQ(entry.mimeTypes, std::vector<std::string>{"text/x-csrc"});
         }
     }
-    EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG</patterns>"), std::string::npos);
+    EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG;*.Log</patterns>"), std::string::npos);
 }
 
 TEST_F(DesktopBridgeTest, AnExtensionThatNamesAnotherTypeMovesTheEntries) {
@@ -399,7 +400,7 @@ TEST_F(DesktopBridgeTest, AnExtensionThatNamesAnotherTypeMovesTheEntries) {
     EXPECT_TRUE(flushBridge().ok());
     EXPECT_EQ(GlibKeyFile(openHere).list("Desktop Entry", "MimeType"),
               std::vector<std::string>{"text/plain"});
-    EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG;*.txt;*.TXT</patterns>"),
+    EXPECT_NE(readText(ucaXml()).find("<patterns>*.log;*.LOG;*.Log;*.txt;*.TXT;*.Txt</patterns>"),
               std::string::npos)
         << readText(ucaXml());
 }

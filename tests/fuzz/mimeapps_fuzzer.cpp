@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     const auto before = KeyFile::parse(text);
     // Folders that do not exist: no list or MIME data of the machine comes in.
-    XdgDirs dirs{"/nonexistent/data", "/nonexistent/config", {}, {}, {}, {}, "/nonexistent/proc"};
+    XdgDirs dirs{"/nonexistent/data", "/nonexistent/config", {}, {}, {}, {}, "/nonexistent/proc", {}};
     std::string updated;
     try {
         updated = updateMimeApps(dirs, text, {{"text/plain", {Ours}}}, ours);
