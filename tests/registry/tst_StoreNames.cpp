@@ -42,11 +42,6 @@ TEST(UnicodeUpper, MatchesUnicodeDataForTheWholeBasicPlane) {
     }
 }
 
-TEST(UnicodeUpper, LeavesCharactersBeyondTheBasicPlaneAlone) {
-    EXPECT_EQ(simpleUpper(0x10428), 0x10428u); // DESERET SMALL LETTER LONG I
-    EXPECT_EQ(simpleUpper(0x1E922), 0x1E922u); // ADLAM SMALL LETTER ALIF
-}
-
 TEST(FoldName, FoldsEachCharacterAndRefusesMalformedUtf8) {
     EXPECT_EQ(foldName("äpfel/Straße"), "ÄPFEL/STRAßE");
     EXPECT_EQ(foldName("ǆ ǅ"), "Ǆ Ǆ");

@@ -15,7 +15,6 @@ using Changes = std::vector<std::vector<std::string>>;
 
 class StoreTransactions : public NoticedStoreTest {
 protected:
-
     static void write(const std::string& key, const std::string& data) {
         modRegistry::WriteRegValue(modRegistry::HKCU, key, "v", 1, data);
     }
@@ -174,7 +173,7 @@ TEST_F(StoreTransactions, TheStoreCannotBeSwitchedUnderATransactionOrAListener) 
     });
     write("Inside", "3");
     EXPECT_EQ(read("Inside"), "3");
-    EXPECT_EQ(other.names(), std::vector<std::string>{});
+    EXPECT_EQ(folderNames(other.path()), std::vector<std::string>{});
 }
 
 TEST_F(StoreTransactions, AThrowingListenerDoesNotUndoTheWrite) {
