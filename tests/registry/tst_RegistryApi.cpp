@@ -43,15 +43,11 @@ TEST_F(RegistryApi, ClassesRootShowsTheKeysOfLocalMachineSoftwareClasses) {
     EXPECT_EQ(text(HKEY_CLASSES_ROOT, "text/x-two", ""), "through local machine");
     EXPECT_EQ(subkeys(HKEY_CLASSES_ROOT, ""),
               (std::vector<std::string>{"text/x-one", "text/x-two"}));
-}
-
-TEST_F(RegistryApi, CurrentUserAndLocalMachineAreSeparate) {
+    // HKEY_CURRENT_USER is apart from both.
     ASSERT_EQ(set(HKEY_CURRENT_USER, "only-user", "v", REG_SZ, sz("1")), ERROR_SUCCESS);
     EXPECT_TRUE(exists(HKEY_CURRENT_USER, "only-user"));
     EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "only-user"));
 }
-
-// --- names ---------------------------------------------------------------
 
 TEST_F(RegistryApi, KeyNamesMatchWithoutRegardToCaseInAllScripts) {
     const std::vector<std::pair<std::string, std::string>> spellings = {
@@ -92,9 +88,11 @@ TEST_F(RegistryApi, ValueNamesMatchWithoutRegardToCaseAndKeysKeepTheirSpelling) 
     ASSERT_EQ(create(HKEY_CURRENT_USER, "APP\\Child"), ERROR_SUCCESS);
     EXPECT_EQ(subkeys(HKEY_CURRENT_USER, ""), std::vector<std::string>{"app"});
     EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "App"), std::vector<std::string>{"Child"});
-}
-
-TEST_F(RegistryApi, TheDefaultValueHasTheEmptyName) {
+    // A value name may hold backslashes.
+    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "C:\\Tools\\view.exe", REG_SZ, sz("x")), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "c:\\tools\\VIEW.EXE"), "x");
+    EXPECT_EQ(subkeys(HKEY_CURRENT_USER, "App"), std::vector<std::string>{"Child"});
+    // The default value has the empty name.
     ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "", REG_SZ, sz("default")), ERROR_SUCCESS);
     EXPECT_EQ(text(HKEY_CURRENT_USER, "app", nullptr), "default");
     ASSERT_EQ(set(HKEY_CURRENT_USER, "app", nullptr, REG_SZ, sz("again")), ERROR_SUCCESS);
@@ -144,12 +142,6 @@ TEST_F(RegistryApi, BadPathsAreRefusedAndCreateNothing) {
     EXPECT_EQ(subkeys(HKEY_CURRENT_USER, ""), std::vector<std::string>{std::string(255, 'n')});
 }
 
-TEST_F(RegistryApi, AValueNameMayContainBackslashes) {
-    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "C:\\Tools\\view.exe", REG_SZ, sz("x")), ERROR_SUCCESS);
-    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "c:\\tools\\VIEW.EXE"), "x");
-    EXPECT_TRUE(subkeys(HKEY_CURRENT_USER, "app").empty());
-}
-
 // --- writes --------------------------------------------------------------
 
 TEST_F(RegistryApi, CreatingAKeyCreatesEveryMissingKeyOnItsPath) {
@@ -174,40 +166,27 @@ TEST_F(RegistryApi, WritingAValueReplacesItsTypeAndData) {
 
 // --- deletes -------------------------------------------------------------
 
-TEST_F(RegistryApi, DeletingRemovesOneKeyWithItsValues) {
+TEST_F(RegistryApi, DeletingRemovesOneKeyWithItsValuesAndNothingElse) {
     ASSERT_EQ(set(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", "", REG_SZ, sz("c")),
               ERROR_SUCCESS);
+    Key command;
+    ASSERT_EQ(open(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", command), ERROR_SUCCESS);
+    // A key with subkeys stays whole.
+    EXPECT_NE(remove(HKEY_CURRENT_USER, "type\\Shell\\View"), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", ""), "c");
     ASSERT_EQ(remove(HKEY_CURRENT_USER, "TYPE\\shell\\view\\command"), ERROR_SUCCESS);
     EXPECT_FALSE(exists(HKEY_CURRENT_USER, "type\\Shell\\View\\Command"));
     EXPECT_TRUE(exists(HKEY_CURRENT_USER, "type\\Shell\\View"));
+    // A handle to the deleted key no longer works.
+    const BYTE data[] = {'x', 0};
+    EXPECT_NE(RegSetValueExA(command.get(), "v", 0, REG_SZ, data, 2), ERROR_SUCCESS);
+    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "type\\Shell\\View\\Command"));
+    // The key made again has no values.
     ASSERT_EQ(create(HKEY_CURRENT_USER, "type\\Shell\\View\\Command"), ERROR_SUCCESS);
     EXPECT_EQ(text(HKEY_CURRENT_USER, "type\\Shell\\View\\Command", ""), "<missing>");
-}
-
-TEST_F(RegistryApi, AKeyWithSubkeysIsNotDeletedAndStaysWhole) {
-    ASSERT_EQ(set(HKEY_CURRENT_USER, "app", "PATH", REG_SZ, sz("cmd")), ERROR_SUCCESS);
-    ASSERT_EQ(set(HKEY_CURRENT_USER, "app\\txtfile", "FileType", REG_SZ, sz("txtfile")),
-              ERROR_SUCCESS);
-    EXPECT_NE(remove(HKEY_CURRENT_USER, "app"), ERROR_SUCCESS);
-    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "PATH"), "cmd");
-    EXPECT_EQ(text(HKEY_CURRENT_USER, "app\\txtfile", "FileType"), "txtfile");
-}
-
-TEST_F(RegistryApi, DeletingAMissingKeyIsAnError) {
-    ASSERT_EQ(create(HKEY_CURRENT_USER, "present"), ERROR_SUCCESS);
+    // Deleting a missing key is an error.
     EXPECT_EQ(remove(HKEY_CURRENT_USER, "absent"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(remove(HKEY_CURRENT_USER, "absent\\deeper"), ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "present"));
-}
-
-TEST_F(RegistryApi, AHandleToADeletedKeyNoLongerWorks) {
-    ASSERT_EQ(create(HKEY_CURRENT_USER, "doomed"), ERROR_SUCCESS);
-    Key doomed;
-    ASSERT_EQ(open(HKEY_CURRENT_USER, "doomed", doomed), ERROR_SUCCESS);
-    ASSERT_EQ(remove(HKEY_CURRENT_USER, "doomed"), ERROR_SUCCESS);
-    const BYTE data[] = {'x', 0};
-    EXPECT_NE(RegSetValueExA(doomed.get(), "v", 0, REG_SZ, data, 2), ERROR_SUCCESS);
-    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "doomed"));
 }
 
 // --- enumeration ---------------------------------------------------------

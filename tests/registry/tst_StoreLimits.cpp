@@ -32,6 +32,7 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
         LONG expected;
     };
     // HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes: two levels down.
+    // Each case below a top key of its own ("Limit1"...), so none sees another's keys.
     for (const Case& c : {Case{"512 below HKCU", HKEY_CURRENT_USER, 512, ERROR_SUCCESS},
                           Case{"513 below HKCU", HKEY_CURRENT_USER, 513, ERROR_BAD_PATHNAME},
                           Case{"20000 below HKCU", HKEY_CURRENT_USER, 20000, ERROR_BAD_PATHNAME},
@@ -39,28 +40,17 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
                           Case{"511 below HKCR", HKEY_CLASSES_ROOT, 511, ERROR_BAD_PATHNAME}}) {
         SCOPED_TRACE(c.what);
         notices.clear();
-        const std::string path = "Limit\\" + keyChain(c.levels - 1);
+        const std::string top = "Limit" + std::to_string(c.levels);
+        const std::string path = top + "\\" + keyChain(c.levels - 1);
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyA(c.root, path.c_str(), &key), c.expected);
         EXPECT_EQ(key != nullptr, c.expected == ERROR_SUCCESS);
         RegCloseKey(key);
         // A refusal creates nothing, not even the keys above the limit.
         EXPECT_EQ(modRegistry::RegKeyExists(
-                      c.root == HKEY_CURRENT_USER ? modRegistry::HKCU : modRegistry::HKCR, "Limit"),
+                      c.root == HKEY_CURRENT_USER ? modRegistry::HKCU : modRegistry::HKCR, top),
                   c.expected == ERROR_SUCCESS);
         EXPECT_EQ(notices.empty(), c.expected != ERROR_SUCCESS);
-        HKEY limit = nullptr;
-        if (RegOpenKeyA(c.root, "Limit", &limit) == ERROR_SUCCESS) {
-            RegCloseKey(limit);
-            ASSERT_TRUE(runInTransaction([&] {
-                for (int level = c.levels - 1; level >= 0; --level) {
-                    RegDeleteKeyA(
-                        c.root,
-                        ("Limit" + std::string(level ? "\\" : "") + keyChain(level)).c_str());
-                }
-                return true;
-            }));
-        }
     }
     // Below an open handle the whole depth counts too.
     HKEY deep = nullptr;

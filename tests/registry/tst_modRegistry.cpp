@@ -4,6 +4,7 @@
 #include "modRegistry.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -89,13 +90,19 @@ TEST_F(ModRegistry, TextIsUtf8WithOneSequencePerCharacter) {
     EXPECT_EQ(read("app", "bare"), CountsTheNulThatFollows ? "Grüß" : "Grü");
 }
 
-TEST_F(ModRegistry, BinaryReadsAsUpperCaseHex) {
-    storeRaw("app", "b", REG_BINARY, std::string("\x0A\xFF", 2));
-    EXPECT_EQ(read("app", "b"), "0AFF");
-    storeRaw("app", "c", REG_BINARY, std::string("\x01\xAB\x00", 3));
-    EXPECT_EQ(read("app", "c"), "01AB00");
-    storeRaw("app", "none", REG_BINARY, std::string());
-    EXPECT_EQ(read("app", "none"), "");
+TEST_F(ModRegistry, ValuesOfOtherProgramsReadAsText) {
+    const std::vector<std::tuple<DWORD, std::string, std::string>> cases = {
+        {REG_BINARY, std::string("\x0A\xFF", 2), "0AFF"}, // binary as upper-case hex
+        {REG_BINARY, std::string("\x01\xAB\x00", 3), "01AB00"},
+        {REG_BINARY, "", ""},
+        {REG_SZ, "", ""}, // zero bytes as empty text
+        {REG_EXPAND_SZ, "", ""},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [type, bytes, shown] = cases[i];
+        storeRaw("app", "v" + std::to_string(i), type, bytes);
+        EXPECT_EQ(read("app", "v" + std::to_string(i)), shown) << i;
+    }
 }
 
 TEST_F(ModRegistry, DwordIsWrittenAsFourBytesAndReadInDecimal) {
@@ -119,13 +126,6 @@ TEST_F(ModRegistry, ADwordThatDoesNotFitIsNotWritten) {
     EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "w"), "<missing>");
 }
 
-TEST_F(ModRegistry, AZeroByteValueReadsAsEmptyText) {
-    storeRaw("app", "nothing", REG_SZ, std::string());
-    storeRaw("app", "expand", REG_EXPAND_SZ, std::string());
-    EXPECT_EQ(read("app", "nothing"), "");
-    EXPECT_EQ(read("app", "expand"), "");
-}
-
 TEST_F(ModRegistry, DataOverTheBufferReadsAsNotFound) {
     WriteRegValue(HKCU, path("app"), "fits", 1, std::string(2047, 'x'));
     EXPECT_EQ(read("app", "fits"), std::string(2047, 'x'));
@@ -135,16 +135,14 @@ TEST_F(ModRegistry, DataOverTheBufferReadsAsNotFound) {
     EXPECT_EQ(read("app", "binary"), "Not Found");
 }
 
-TEST_F(ModRegistry, NamesAreReadWithoutRegardToCase) {
-    WriteRegValue(HKLM, path("Shortcuts\\Viewer"), "PATH", 1, std::string("C:\\view.exe %1"));
-    EXPECT_EQ(ReadRegValue(HKLM, path("shortcuts\\VIEWER"), "Path"), "C:\\view.exe %1");
-}
-
 TEST_F(ModRegistry, WritingCreatesEveryMissingKeyAndClassesRootIsLocalMachineClasses) {
     WriteRegValue(HKCR, path("txtfile\\Shell\\View\\Command"), "", 1, std::string("v %1"));
     EXPECT_TRUE(RegKeyExists(HKCR, path("txtfile\\Shell")));
     EXPECT_EQ(ReadRegValue(HKLM, "SOFTWARE\\Classes\\" + path("txtfile\\shell\\view\\command"), ""),
               "v %1");
+    // Names are read without regard to case.
+    WriteRegValue(HKLM, path("Shortcuts\\Viewer"), "PATH", 1, std::string("C:\\view.exe %1"));
+    EXPECT_EQ(ReadRegValue(HKLM, path("shortcuts\\VIEWER"), "Path"), "C:\\view.exe %1");
 }
 
 TEST_F(ModRegistry, EnumerationListsSubkeysAndEndsWithNotFound) {
@@ -167,7 +165,9 @@ TEST_F(ModRegistry, EnumerationListsSubkeysAndEndsWithNotFound) {
 }
 
 TEST_F(ModRegistry, DeletingRemovesOneKeyAndNeverComplains) {
-    WriteRegValue(HKCU, path("app\\type"), "FileType", 1, std::string("type"));
+    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
+    WriteRegValue(HKCU, path("APP\\type"), "FileType", 1, std::string("type"));
+    EXPECT_TRUE(RegKeyExists(HKCR, ""));
     DeleteRegKey(HKCU, path("app"));
     EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
     DeleteRegKey(HKCU, path("app\\type"));
@@ -194,13 +194,6 @@ TEST_F(ModRegistry, NothingIsThrownForBadInput) {
     }
     EXPECT_NO_THROW(ReadRegValue(0x12345678u, "x", "v"));
     EXPECT_EQ(ReadRegValue(0x12345678u, "x", "v"), "Not Found");
-}
-
-TEST_F(ModRegistry, RegKeyExistsTellsWhetherTheKeyOpens) {
-    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
-    WriteRegValue(HKCU, path("APP"), "v", 1, std::string("1"));
-    EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
-    EXPECT_TRUE(RegKeyExists(HKCR, ""));
 }
 
 } // namespace
