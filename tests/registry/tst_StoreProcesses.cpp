@@ -35,7 +35,7 @@ TEST_F(StoreProcesses, AKilledWriterLosesNoWriteThatHadReturned) {
         const std::string prefix = "Round" + std::to_string(round);
         std::vector<std::string> written;
         {
-            ChildProcess writer({"write-loop", path, prefix});
+            ChildProcess writer({"write", path, prefix});
             const auto killAt = Clock::now() + std::chrono::milliseconds(moment(random));
             while (Clock::now() < killAt || written.empty()) {
                 auto line = writer.readLine(5000);
@@ -61,8 +61,8 @@ TEST_F(StoreProcesses, AKilledWriterLosesNoWriteThatHadReturned) {
 
 TEST_F(StoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
     constexpr int count = 300;
-    ChildProcess first({"write-n", path, "First", std::to_string(count)});
-    ChildProcess second({"write-n", path, "Second", std::to_string(count)});
+    ChildProcess first({"write", path, "First", std::to_string(count)});
+    ChildProcess second({"write", path, "Second", std::to_string(count)});
     EXPECT_EQ(first.wait(), 0);
     EXPECT_EQ(second.wait(), 0);
     for (const char* prefix : {"First", "Second"}) {
@@ -91,7 +91,7 @@ TEST_F(StoreProcesses, AnotherProcesssChangeIsSeenOnTheNextCall) {
         EXPECT_EQ(modRegistry::EnumRegSubkey(modRegistry::HKCU, "Shared", index), added);
         if (round % 4 == 3) {
             // Enough commits to fill the log, checkpoint it and start it over.
-            ASSERT_EQ(ChildProcess({"write-n", path, "Bulk" + std::to_string(round), "400"}).wait(),
+            ASSERT_EQ(ChildProcess({"write", path, "Bulk" + std::to_string(round), "400"}).wait(),
                       0);
             EXPECT_EQ(read("Bulk" + std::to_string(round) + "\\k399"), "399");
         }

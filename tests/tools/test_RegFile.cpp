@@ -108,15 +108,6 @@ TEST(RegFile, ReadsTheRegedit4GoldenFile) {
     EXPECT_EQ(value("A long binary value name").data.size(), 30u);
 }
 
-TEST(RegFile, WritesBothGoldenFilesByteForByte) {
-    for (const char* name : {"reg/golden-v5.reg", "reg/golden-regedit4.reg"}) {
-        SCOPED_TRACE(name);
-        const std::string golden = fileBytes(fixture(name));
-        const auto contents = parseRegFile(golden);
-        EXPECT_EQ(write(blocksOf(contents), contents.format), golden);
-    }
-}
-
 TEST(RegFile, HexListsWrapAtTheEditorsColumn) {
     // A name this long reaches the column after the first byte.
     const std::string name(80, 'n');
