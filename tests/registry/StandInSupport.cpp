@@ -30,9 +30,9 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::vector<std::string> TempFolder::names() const {
+std::vector<std::string> folderNames(const std::string& path) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -179,4 +179,32 @@ std::string querySqlite(const std::string& path, const std::string& sql) {
     }
     sqlite3_close(db);
     return result;
+}
+
+void execSqlite(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    char* message = nullptr;
+    const int status = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
+    const std::string error = message ? message : "";
+    sqlite3_free(message);
+    sqlite3_close(db);
+    ASSERT_EQ(status, SQLITE_OK) << error;
+}
+
+std::string keyChain(int levels) {
+    std::string path;
+    for (int i = 0; i < levels; ++i) {
+        path += i ? "\\k" : "k";
+    }
+    return path;
+}
+
+void plantDeepChain(const std::string& store, int levels) {
+    execSqlite(store, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < " +
+                          std::to_string(levels) +
+                          ") INSERT INTO keys(id, parent, name, fold) SELECT 100000 + n, "
+                          "CASE n WHEN 1 THEN 2 ELSE 100000 + n - 1 END, "
+                          "CASE n WHEN 1 THEN 'Deep' ELSE 'k' END, "
+                          "CASE n WHEN 1 THEN 'DEEP' ELSE 'K' END FROM c");
 }

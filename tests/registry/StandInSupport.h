@@ -1,7 +1,8 @@
 #pragma once
-// Helpers for the stand-in store's own tests: temporary folders, file
-// contents, environment variables restored after a test, and a second
-// process running tavisk_registry_child.
+// Helpers for the tests of the stand-in store and of the console tools:
+// temporary folders, file contents, environment and umask restored after a
+// test, the store's file written directly, and a second process running
+// tavisk_registry_child.
 #include "RegistryStore.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 /// A new folder under the system's temporary folder, removed with its contents.
@@ -20,8 +22,6 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
     const std::string& path() const { return m_path; }
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-    /// The names in the folder, sorted.
-    std::vector<std::string> names() const;
 
 private:
     std::string m_path;
@@ -30,6 +30,8 @@ private:
 std::string fileBytes(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 unsigned fileMode(const std::string& path);
+/// The names in a folder, sorted.
+std::vector<std::string> folderNames(const std::string& path);
 
 /// Sets or clears environment variables and restores them at the end.
 class ScopedEnv final {
@@ -42,6 +44,18 @@ public:
 
 private:
     std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+/// Sets the process's umask and puts the earlier one back.
+class ScopedUmask final {
+public:
+    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(m_old); }
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+private:
+    mode_t m_old;
 };
 
 /// True when tests can run a second process as another user (they run as root).
@@ -76,6 +90,16 @@ private:
 /// Runs a query on the file with a connection of its own and returns the
 /// first column of the first row.
 std::string querySqlite(const std::string& path, const std::string& sql);
+/// Runs statements on the file with a connection of its own; fails the test
+/// with SQLite's message when one fails.
+void execSqlite(const std::string& path, const std::string& sql);
+
+/// "k\k\...\k", levels names long.
+std::string keyChain(int levels);
+/// Puts HKEY_CURRENT_USER\Deep with a chain of levels - 1 keys "k" below it
+/// straight into the store's file (which no connection of this process may
+/// hold open), as a version without a depth limit could leave it.
+void plantDeepChain(const std::string& store, int levels);
 
 /// A store of the test's own in a temporary folder, opened for each test,
 /// with the keys of every change notice it gives, notice by notice.

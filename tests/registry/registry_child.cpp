@@ -1,8 +1,9 @@
 // A second process for the store's tests: it opens the store named on its
 // command line and does one job, reporting on standard output.
-//   write-loop STORE PREFIX      writes PREFIX\k<i> for i = 0, 1, ... and prints
-//                                each key's name once its write has returned
-//   write-n STORE PREFIX N       writes N keys; exit status 0 when all succeeded
+//   write STORE PREFIX [N]       writes PREFIX\k<i> for i = 0, 1, ... (N keys, or
+//                                until killed) and prints each key's name once
+//                                its write has returned; exit status 0 when all
+//                                succeeded
 //   set STORE PATH NAME DATA     writes one REG_SZ value under HKEY_CURRENT_USER
 //   delete STORE PATH            deletes one key under HKEY_CURRENT_USER
 //   hold STORE MS                keeps the store's write lock for MS milliseconds
@@ -58,24 +59,14 @@ const char* statusName(OpenStatus status) {
     return "failed";
 }
 
-int writeLoop(const std::string& prefix) {
-    for (long i = 0;; ++i) {
-        const std::string key = prefix + "\\k" + std::to_string(i);
-        if (setText(key, "v", std::to_string(i)) != ERROR_SUCCESS) {
+int write(const std::string& prefix, long count) {
+    for (long i = 0; count < 0 || i < count; ++i) {
+        if (setText(prefix + "\\k" + std::to_string(i), "v", std::to_string(i)) != ERROR_SUCCESS) {
             return 1;
         }
         say("k" + std::to_string(i));
     }
-}
-
-int writeN(const std::string& prefix, long count) {
-    int failures = 0;
-    for (long i = 0; i < count; ++i) {
-        if (setText(prefix + "\\k" + std::to_string(i), "v", std::to_string(i)) != ERROR_SUCCESS) {
-            ++failures;
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    return 0;
 }
 
 int hold(long milliseconds) {
@@ -132,11 +123,8 @@ int main(int argc, char** argv) {
     if (job == "watch" && argc == 5) {
         return watch(argv[3], argv[4]);
     }
-    if (job == "write-loop" && argc == 4) {
-        return writeLoop(argv[3]);
-    }
-    if (job == "write-n" && argc == 5) {
-        return writeN(argv[3], std::stol(argv[4]));
+    if (job == "write" && (argc == 4 || argc == 5)) {
+        return write(argv[3], argc == 5 ? std::stol(argv[4]) : -1);
     }
     if (job == "set" && argc == 6) {
         return setText(argv[3], argv[4], argv[5]) == ERROR_SUCCESS ? 0 : 1;

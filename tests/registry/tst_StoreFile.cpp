@@ -7,28 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <functional>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace tavisk::registry;
-
-/// Restores the process's umask at the end.
-class ScopedUmask final {
-public:
-    explicit ScopedUmask(mode_t mask) : m_old(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(m_old); }
-    ScopedUmask(const ScopedUmask&) = delete;
-    ScopedUmask& operator=(const ScopedUmask&) = delete;
-
-private:
-    mode_t m_old;
-};
 
 class StoreFile : public ::testing::Test {
 protected:
@@ -38,11 +23,11 @@ protected:
     void TearDown() override { closeStore(); }
 
     /// A store of ours with some keys, closed again.
-    std::string makeStore(const std::string& name, int keys = 3) {
+    std::string makeStore(const std::string& name) {
         const std::string path = folder / name;
         EXPECT_TRUE(openStore(path).ok());
         EXPECT_TRUE(runInTransaction([&] {
-            for (int i = 0; i < keys; ++i) {
+            for (int i = 0; i < 3; ++i) {
                 modRegistry::WriteRegValue(modRegistry::HKCU, "Filler\\key" + std::to_string(i),
                                            "v", 1, std::string(200, 'x'));
             }
@@ -81,10 +66,12 @@ TEST_F(StoreFile, TheDefaultLocationFollowsTheEnvironment) {
 
 TEST_F(StoreFile, ANewStoreIsEmptyPrivateAndSaysItWasJustCreated) {
     ScopedUmask open(0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
     const std::string path = folder / "deep/er/registry.db";
     const OpenResult result = openStore(path);
     ASSERT_EQ(result.status, OpenStatus::Created) << result.message;
     EXPECT_EQ(result.path, path);
+    EXPECT_EQ(fileMode(folder.path()), 0755u); // an existing folder keeps its mode
     EXPECT_EQ(fileMode(folder / "deep"), 0700u);
     EXPECT_EQ(fileMode(folder / "deep/er"), 0700u);
     EXPECT_EQ(fileMode(path), 0600u);
@@ -97,6 +84,7 @@ TEST_F(StoreFile, ANewStoreIsEmptyPrivateAndSaysItWasJustCreated) {
     EXPECT_EQ(fileMode(path + "-shm"), 0600u);
 
     closeStore();
+    EXPECT_EQ(folderNames(folder / "deep/er"), std::vector<std::string>{"registry.db"});
     EXPECT_EQ(openStore(path).status, OpenStatus::Opened);
     EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKCU, "k", "v"), "1");
 }
@@ -122,29 +110,17 @@ TEST_F(StoreFile, OfProcessesOpeningANewStoreAtOnceOnlyOneMadeIt) {
     }
 }
 
-TEST_F(StoreFile, ExistingFoldersKeepTheirModeAndNoTemporaryFileIsLeft) {
-    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
-    ASSERT_EQ(openStore(folder / "registry.db").status, OpenStatus::Created);
-    EXPECT_EQ(fileMode(folder.path()), 0755u);
-    closeStore();
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"registry.db"});
-}
-
-TEST_F(StoreFile, TheFileIsMarkedAsOursWithItsVersion) {
-    const std::string path = makeStore("registry.db");
-    EXPECT_EQ(querySqlite(path, "PRAGMA application_id"), std::to_string(0x54415652));
-    EXPECT_EQ(querySqlite(path, "PRAGMA user_version"), "1");
-    EXPECT_EQ(querySqlite(path, "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(querySqlite(path, "SELECT count(*) FROM keys WHERE name = 'Filler'"), "1");
-}
-
-TEST_F(StoreFile, TheFirstRegistryCallOpensTheDefaultStore) {
+TEST_F(StoreFile, TheFirstRegistryCallOpensTheDefaultStoreMarkedAsOurs) {
     const std::string path = folder / "lazy/registry.db";
     env.set("TAVISK_REGISTRY", path);
     closeStore();
     modRegistry::WriteRegValue(modRegistry::HKLM, "SOFTWARE\\Quorvane", "v", 1, std::string("x"));
     EXPECT_EQ(fileMode(path), 0600u);
     closeStore();
+    EXPECT_EQ(querySqlite(path, "PRAGMA application_id"), std::to_string(0x54415652));
+    EXPECT_EQ(querySqlite(path, "PRAGMA user_version"), "1");
+    EXPECT_EQ(querySqlite(path, "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(querySqlite(path, "SELECT count(*) FROM keys WHERE name = 'Quorvane'"), "1");
     ASSERT_EQ(openStore(path).status, OpenStatus::Opened);
     EXPECT_EQ(modRegistry::ReadRegValue(modRegistry::HKLM, "SOFTWARE\\Quorvane", "v"), "x");
 }
@@ -160,13 +136,6 @@ void PrintTo(const Foreign& foreign, std::ostream* out) {
 }
 
 class ForeignFile : public StoreFile, public ::testing::WithParamInterface<Foreign> {};
-
-void sqliteExec(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
 
 /// A store of ours whose bytes are changed afterwards.
 void damagedStore(const std::string& path, const std::function<void(std::string&)>& damage) {
@@ -189,7 +158,7 @@ TEST_P(ForeignFile, IsRefusedAndLeftByteForByte) {
     const std::string path = folder / "registry.db";
     GetParam().make(path);
     const std::string before = fileBytes(path);
-    const auto namesBefore = folder.names();
+    const auto namesBefore = folderNames(folder.path());
     const std::string fallback = folder / "default/registry.db";
     env.set("TAVISK_REGISTRY", fallback);
 
@@ -205,13 +174,14 @@ TEST_P(ForeignFile, IsRefusedAndLeftByteForByte) {
     EXPECT_FALSE(runInTransaction([] { return true; }));
     closeStore();
     EXPECT_EQ(fileBytes(path), before);
-    EXPECT_EQ(folder.names(), namesBefore);
+    EXPECT_EQ(folderNames(folder.path()), namesBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     StandIn, ForeignFile,
     ::testing::Values(
         Foreign{"Empty", [](const std::string& p) { writeFile(p, ""); }, "empty"},
+        Foreign{"Folder", [](const std::string& p) { ::mkdir(p.c_str(), 0700); }, "not a file"},
         Foreign{"Text", [](const std::string& p) { writeFile(p, "HKEY_CLASSES_ROOT\n"); },
                 "not an SQLite database"},
         Foreign{"RandomBytes",
@@ -225,12 +195,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "not an SQLite database"},
         Foreign{"OtherProgramsDatabase",
                 [](const std::string& p) {
-                    sqliteExec(p, "CREATE TABLE keys(id, name); INSERT INTO keys VALUES (1, 'a');");
+                    writeFile(p, "");
+                    execSqlite(p, "CREATE TABLE keys(id, name); INSERT INTO keys VALUES (1, 'a');");
                 },
                 "another program"},
         Foreign{"OtherProgramsDatabaseInWalMode",
                 [](const std::string& p) {
-                    sqliteExec(p, "PRAGMA journal_mode=WAL; CREATE TABLE t(x); "
+                    writeFile(p, "");
+                    execSqlite(p, "PRAGMA journal_mode=WAL; CREATE TABLE t(x); "
                                   "INSERT INTO t VALUES (1);");
                 },
                 "another program"},
@@ -255,13 +227,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "damaged"}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST_F(StoreFile, AFolderInPlaceOfTheFileIsRefused) {
-    ASSERT_EQ(::mkdir((folder / "registry.db").c_str(), 0700), 0);
-    const OpenResult result = openStore(folder / "registry.db");
-    EXPECT_EQ(result.status, OpenStatus::Failed);
-    EXPECT_NE(result.message.find("not a file"), std::string::npos) << result.message;
-}
-
 TEST_F(StoreFile, AnUnreadableFileIsRefusedAndLeftAlone) {
     const std::string path = makeStore("registry.db");
     const std::string before = fileBytes(path);
@@ -279,37 +244,29 @@ TEST_F(StoreFile, AnUnreadableFileIsRefusedAndLeftAlone) {
     EXPECT_EQ(fileBytes(path), before);
 }
 
-/// Expects the probe's report of a read-only store whose value is "xxx...".
-void expectReadOnlyProbe(const std::vector<std::string>& lines) {
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0], "read-only") << lines[1];
-    EXPECT_EQ(lines[2], std::string(200, 'x'));
-    EXPECT_EQ(lines[3], std::to_string(ERROR_ACCESS_DENIED)) << "write";
-    EXPECT_EQ(lines[4], std::to_string(ERROR_ACCESS_DENIED)) << "delete";
-    EXPECT_EQ(lines[5], "refused") << "transaction";
-    EXPECT_EQ(lines[6], "read-only");
-    EXPECT_EQ(lines[7], std::string(200, 'x'));
-}
-
-TEST_F(StoreFile, AStoreInAFolderTheUserMayNotWriteIsReadOnly) {
-    const std::string path = makeStore("registry.db");
-    ASSERT_EQ(::chmod(folder.path().c_str(), canSwitchUser() ? 0755 : 0555), 0);
-    ASSERT_EQ(::chmod(path.c_str(), canSwitchUser() ? 0644 : 0444), 0);
-    const std::string before = fileBytes(path);
-    expectReadOnlyProbe(probeWithoutWriteAccess(path));
-    ::chmod(folder.path().c_str(), 0700);
-    EXPECT_EQ(fileBytes(path), before);
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"registry.db"});
-}
-
-TEST_F(StoreFile, AReaderLeavesNoFilesInAFolderItMayWrite) {
-    const std::string path = makeStore("registry.db");
-    ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
-    ASSERT_EQ(::chmod(path.c_str(), canSwitchUser() ? 0644 : 0444), 0);
-    const std::string before = fileBytes(path);
-    expectReadOnlyProbe(probeWithoutWriteAccess(path));
-    EXPECT_EQ(fileBytes(path), before);
-    EXPECT_EQ(folder.names(), std::vector<std::string>{"registry.db"});
+// In a folder the user may not write, or may write (where a reader must leave
+// no files of its own), a store the user may not write is read-only.
+TEST_F(StoreFile, AStoreTheUserMayNotWriteIsReadOnlyAndLeftAsItWas) {
+    for (const unsigned folderMode : {canSwitchUser() ? 0755u : 0555u, 0777u}) {
+        SCOPED_TRACE(folderMode);
+        const std::string path = makeStore("registry.db");
+        ASSERT_EQ(::chmod(folder.path().c_str(), folderMode), 0);
+        ASSERT_EQ(::chmod(path.c_str(), canSwitchUser() ? 0644 : 0444), 0);
+        const std::string before = fileBytes(path);
+        const auto lines = probeWithoutWriteAccess(path);
+        ASSERT_EQ(lines.size(), 8u);
+        EXPECT_EQ(lines[0], "read-only") << lines[1];
+        EXPECT_EQ(lines[2], std::string(200, 'x'));
+        EXPECT_EQ(lines[3], std::to_string(ERROR_ACCESS_DENIED)) << "write";
+        EXPECT_EQ(lines[4], std::to_string(ERROR_ACCESS_DENIED)) << "delete";
+        EXPECT_EQ(lines[5], "refused") << "transaction";
+        EXPECT_EQ(lines[6], "read-only");
+        EXPECT_EQ(lines[7], std::string(200, 'x'));
+        ::chmod(folder.path().c_str(), 0700);
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(folderNames(folder.path()), std::vector<std::string>{"registry.db"});
+        ::unlink(path.c_str());
+    }
 }
 
 TEST_F(StoreFile, AReaderOfAStoreInUseSeesTheWritersChanges) {

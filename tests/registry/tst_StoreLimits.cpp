@@ -18,39 +18,11 @@ namespace {
 
 using namespace tavisk::registry;
 
-std::string chain(int levels, const std::string& name = "k") {
-    std::string path;
-    for (int i = 0; i < levels; ++i) {
-        path += (i ? "\\" : "") + name;
-    }
-    return path;
-}
-
 std::size_t components(const std::string& fullName) {
     return static_cast<std::size_t>(std::count(fullName.begin(), fullName.end(), '\\')) + 1;
 }
 
-class StoreLimits : public NoticedStoreTest {
-protected:
-
-    /// Puts a chain of levels keys below HKEY_CURRENT_USER\Deep straight into
-    /// the file, as a version without a depth limit could leave it, and opens
-    /// the store again.
-    void plantDeepChain(int levels) {
-        closeStore();
-        const std::string sql =
-            "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < " +
-            std::to_string(levels) +
-            ") INSERT INTO keys(id, parent, name, fold) SELECT 100000 + n, "
-            "CASE n WHEN 1 THEN 2 ELSE 100000 + n - 1 END, "
-            "CASE n WHEN 1 THEN 'Deep' ELSE 'k' END, CASE n WHEN 1 THEN 'DEEP' ELSE 'K' END "
-            "FROM c; SELECT count(*) FROM keys";
-        ASSERT_EQ(querySqlite(folder / "registry.db", sql), "");
-        ASSERT_EQ(querySqlite(folder / "registry.db", "SELECT count(*) FROM keys"),
-                  std::to_string(levels + 4));
-        ASSERT_TRUE(openStore(folder / "registry.db").ok());
-    }
-};
+using StoreLimits = NoticedStoreTest;
 
 TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
     struct Case {
@@ -60,6 +32,7 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
         LONG expected;
     };
     // HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\SOFTWARE\Classes: two levels down.
+    // Each case below a top key of its own ("Limit1"...), so none sees another's keys.
     for (const Case& c : {Case{"512 below HKCU", HKEY_CURRENT_USER, 512, ERROR_SUCCESS},
                           Case{"513 below HKCU", HKEY_CURRENT_USER, 513, ERROR_BAD_PATHNAME},
                           Case{"20000 below HKCU", HKEY_CURRENT_USER, 20000, ERROR_BAD_PATHNAME},
@@ -67,34 +40,24 @@ TEST_F(StoreLimits, AKeyMayBeAtMost512LevelsDeep) {
                           Case{"511 below HKCR", HKEY_CLASSES_ROOT, 511, ERROR_BAD_PATHNAME}}) {
         SCOPED_TRACE(c.what);
         notices.clear();
-        const std::string path = "Limit\\" + chain(c.levels - 1);
+        const std::string top = "Limit" + std::to_string(c.levels);
+        const std::string path = top + "\\" + keyChain(c.levels - 1);
         HKEY key = nullptr;
         EXPECT_EQ(RegCreateKeyA(c.root, path.c_str(), &key), c.expected);
         EXPECT_EQ(key != nullptr, c.expected == ERROR_SUCCESS);
         RegCloseKey(key);
         // A refusal creates nothing, not even the keys above the limit.
         EXPECT_EQ(modRegistry::RegKeyExists(
-                      c.root == HKEY_CURRENT_USER ? modRegistry::HKCU : modRegistry::HKCR, "Limit"),
+                      c.root == HKEY_CURRENT_USER ? modRegistry::HKCU : modRegistry::HKCR, top),
                   c.expected == ERROR_SUCCESS);
         EXPECT_EQ(notices.empty(), c.expected != ERROR_SUCCESS);
-        HKEY limit = nullptr;
-        if (RegOpenKeyA(c.root, "Limit", &limit) == ERROR_SUCCESS) {
-            RegCloseKey(limit);
-            ASSERT_TRUE(runInTransaction([&] {
-                for (int level = c.levels - 1; level >= 0; --level) {
-                    RegDeleteKeyA(
-                        c.root, ("Limit" + std::string(level ? "\\" : "") + chain(level)).c_str());
-                }
-                return true;
-            }));
-        }
     }
     // Below an open handle the whole depth counts too.
     HKEY deep = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, chain(500).c_str(), &deep), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, keyChain(500).c_str(), &deep), ERROR_SUCCESS);
     HKEY below = nullptr;
-    EXPECT_EQ(RegCreateKeyA(deep, chain(13).c_str(), &below), ERROR_BAD_PATHNAME);
-    EXPECT_EQ(RegCreateKeyA(deep, chain(12).c_str(), &below), ERROR_SUCCESS);
+    EXPECT_EQ(RegCreateKeyA(deep, keyChain(13).c_str(), &below), ERROR_BAD_PATHNAME);
+    EXPECT_EQ(RegCreateKeyA(deep, keyChain(12).c_str(), &below), ERROR_SUCCESS);
     RegCloseKey(below);
     RegCloseKey(deep);
 }
@@ -103,9 +66,11 @@ TEST_F(StoreLimits, DeletingAnOverDeepTreeReportsItsTopAndNamesNoKeyBeyondTheLim
     // 20,000 levels: a change list that held every deleted key's full name
     // would hold 200 million names' worth of text here.
     constexpr int Levels = 20000;
-    plantDeepChain(Levels);
+    closeStore();
+    plantDeepChain(folder / "registry.db", Levels);
+    ASSERT_TRUE(openStore(folder / "registry.db").ok());
     HKEY found = nullptr;
-    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, ("Deep\\" + chain(Levels - 1)).c_str(), &found),
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, ("Deep\\" + keyChain(Levels - 1)).c_str(), &found),
               ERROR_SUCCESS);
     RegCloseKey(found);
     std::string error;
@@ -235,10 +200,6 @@ TEST_F(StoreLimits, ValuesAreListedByIndexInOneOrderWhileTheyComeAndGo) {
     EXPECT_EQ(listed(), (std::vector<std::string>{"", "Alpha", "beta", "Bravo", "delta", "echo"}));
     RegCloseKey(key);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(StoreLimits, ASubkeyFoundByItsIndexIsFoundAgainAfterItWasReplaced) {
     // Listing remembers the subkey last listed, to open it without a search.

@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <chrono>
 #include <random>
-#include <thread>
 
 namespace {
 
@@ -31,32 +28,6 @@ protected:
     }
 };
 
-/// Another connection to the file that holds the write lock until released.
-class LockHolder final {
-public:
-    explicit LockHolder(const std::string& path) {
-        sqlite3_open(path.c_str(), &m_db);
-        m_locked = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~LockHolder() {
-        release();
-        sqlite3_close(m_db);
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool locked() const { return m_locked; }
-    void release() {
-        if (m_locked) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            m_locked = false;
-        }
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    bool m_locked = false;
-};
-
 TEST_F(StoreProcesses, AKilledWriterLosesNoWriteThatHadReturned) {
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> moment(50, 400);
@@ -64,7 +35,7 @@ TEST_F(StoreProcesses, AKilledWriterLosesNoWriteThatHadReturned) {
         const std::string prefix = "Round" + std::to_string(round);
         std::vector<std::string> written;
         {
-            ChildProcess writer({"write-loop", path, prefix});
+            ChildProcess writer({"write", path, prefix});
             const auto killAt = Clock::now() + std::chrono::milliseconds(moment(random));
             while (Clock::now() < killAt || written.empty()) {
                 auto line = writer.readLine(5000);
@@ -90,8 +61,8 @@ TEST_F(StoreProcesses, AKilledWriterLosesNoWriteThatHadReturned) {
 
 TEST_F(StoreProcesses, TwoProcessesWritingAtOnceLoseNothing) {
     constexpr int count = 300;
-    ChildProcess first({"write-n", path, "First", std::to_string(count)});
-    ChildProcess second({"write-n", path, "Second", std::to_string(count)});
+    ChildProcess first({"write", path, "First", std::to_string(count)});
+    ChildProcess second({"write", path, "Second", std::to_string(count)});
     EXPECT_EQ(first.wait(), 0);
     EXPECT_EQ(second.wait(), 0);
     for (const char* prefix : {"First", "Second"}) {
@@ -120,7 +91,7 @@ TEST_F(StoreProcesses, AnotherProcesssChangeIsSeenOnTheNextCall) {
         EXPECT_EQ(modRegistry::EnumRegSubkey(modRegistry::HKCU, "Shared", index), added);
         if (round % 4 == 3) {
             // Enough commits to fill the log, checkpoint it and start it over.
-            ASSERT_EQ(ChildProcess({"write-n", path, "Bulk" + std::to_string(round), "400"}).wait(),
+            ASSERT_EQ(ChildProcess({"write", path, "Bulk" + std::to_string(round), "400"}).wait(),
                       0);
             EXPECT_EQ(read("Bulk" + std::to_string(round) + "\\k399"), "399");
         }
@@ -133,23 +104,19 @@ TEST_F(StoreProcesses, AnotherProcesssChangeIsSeenOnTheNextCall) {
 
 TEST_F(StoreProcesses, AWriterWaitsForAnothersLock) {
     modRegistry::WriteRegValue(modRegistry::HKCU, "Key", "v", 1, std::string("old"));
-    LockHolder holder(path);
-    ASSERT_TRUE(holder.locked());
-    std::thread releaser([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        holder.release();
-    });
+    ChildProcess holder({"hold", path, "1000"});
+    ASSERT_EQ(holder.readLine(), "locked");
     const auto started = Clock::now();
     modRegistry::WriteRegValue(modRegistry::HKCU, "Key", "v", 1, std::string("new"));
     const auto waited = Clock::now() - started;
-    releaser.join();
+    EXPECT_EQ(holder.wait(), 0);
     EXPECT_GE(waited, std::chrono::milliseconds(900));
     EXPECT_EQ(read("Key"), "new");
 }
 
 TEST_F(StoreProcesses, AWriterGivesUpAfterSomeSecondsWithNothingWritten) {
-    LockHolder holder(path);
-    ASSERT_TRUE(holder.locked());
+    ChildProcess holder({"hold", path, "15000"});
+    ASSERT_EQ(holder.readLine(), "locked");
     const auto started = Clock::now();
     HKEY key = nullptr;
     EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "One\\Two\\Three", &key), ERROR_ACCESS_DENIED);
@@ -157,7 +124,8 @@ TEST_F(StoreProcesses, AWriterGivesUpAfterSomeSecondsWithNothingWritten) {
     EXPECT_EQ(key, nullptr);
     EXPECT_GE(waited, std::chrono::seconds(3));
     EXPECT_LE(waited, std::chrono::seconds(10));
-    holder.release();
+    holder.kill();
+    holder.wait();
     EXPECT_FALSE(modRegistry::RegKeyExists(modRegistry::HKCU, "One"));
     modRegistry::WriteRegValue(modRegistry::HKCU, "One\\Two\\Three", "v", 1, std::string("1"));
     EXPECT_EQ(read("One\\Two\\Three"), "1");

@@ -1,58 +1,29 @@
 // modRegistry's routines: what they read, what they store, and that nothing
 // ever reaches the caller but "Not Found".
-#include "RegistryApi.h"
 #include "ScratchRegistry.h"
 #include "modRegistry.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using namespace modRegistry;
 
-struct Stored {
-    LONG result = ERROR_FILE_NOT_FOUND;
-    DWORD type = 0;
-    std::string bytes;
-};
-
-class ModRegistry : public ::testing::Test {
+class ModRegistry : public RegistryTest {
 protected:
-    ScratchRegistry scratch;
-
-    std::string path(const std::string& relative = "") const { return scratch.key(relative); }
-
-    /// The value exactly as the registry holds it.
-    Stored stored(std::uint32_t root, const std::string& relative, const std::string& name) {
-        Stored value;
-        HKEY key = nullptr;
-        const HKEY rootKey =
-            reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
-        if (RegOpenKeyA(rootKey, path(relative).c_str(), &key) != ERROR_SUCCESS) {
-            return value;
-        }
-        std::string buffer(8192, '\0');
-        DWORD size = static_cast<DWORD>(buffer.size());
-        value.result = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
-                                        reinterpret_cast<BYTE*>(buffer.data()), &size);
-        value.bytes = buffer.substr(0, value.result == ERROR_SUCCESS ? size : 0);
-        RegCloseKey(key);
-        return value;
+    /// The value exactly as the registry holds it under HKEY_CURRENT_USER.
+    Data stored(const std::string& relative, const std::string& name) {
+        Data data;
+        get(HKEY_CURRENT_USER, relative, name.c_str(), data);
+        return data;
     }
 
     /// Stores raw bytes with a given type, as another program might.
     void storeRaw(const std::string& relative, const std::string& name, DWORD type,
                   const std::string& bytes) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path(relative).c_str(), &key), ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type,
-                                 reinterpret_cast<const BYTE*>(bytes.data()),
-                                 static_cast<DWORD>(bytes.size())),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
+        ASSERT_EQ(set(HKEY_CURRENT_USER, relative, name.c_str(), type, bytes), ERROR_SUCCESS);
     }
 
     std::string read(const std::string& relative, const std::string& name) {
@@ -80,13 +51,13 @@ TEST_F(ModRegistry, ReadingWhatIsNotThereIsNotFound) {
 
 TEST_F(ModRegistry, TextWithTypeOneIsStoredWithItsTerminator) {
     WriteRegValue(HKCU, path("app"), "v", 1, std::string("abc"));
-    const Stored abc = stored(HKCU, "app", "v");
+    const Data abc = stored("app", "v");
     EXPECT_EQ(abc.type, REG_SZ);
     EXPECT_EQ(abc.bytes, std::string("abc", 4));
     EXPECT_EQ(read("app", "v"), "abc");
 
     WriteRegValue(HKCU, path("app"), "empty", 1, std::string());
-    EXPECT_EQ(stored(HKCU, "app", "empty").bytes, std::string(1, '\0'));
+    EXPECT_EQ(stored("app", "empty").bytes, std::string(1, '\0'));
     EXPECT_EQ(read("app", "empty"), "");
 }
 
@@ -103,7 +74,7 @@ TEST_F(ModRegistry, OtherTypeCodesStoreTheBareTextAsRegSz) {
     for (const std::int32_t code : {0, 2, 3, 7, 99}) {
         const std::string name = "code" + std::to_string(code);
         WriteRegValue(HKCU, path("app"), name, code, std::string("abc"));
-        const Stored value = stored(HKCU, "app", name);
+        const Data value = stored("app", name);
         EXPECT_EQ(value.type, REG_SZ) << code;
         EXPECT_EQ(value.bytes, CountsTheNulThatFollows ? std::string("abc", 4) : "abc") << code;
         // Reading drops the last character, as it would a terminator.
@@ -113,24 +84,30 @@ TEST_F(ModRegistry, OtherTypeCodesStoreTheBareTextAsRegSz) {
 
 TEST_F(ModRegistry, TextIsUtf8WithOneSequencePerCharacter) {
     WriteRegValue(HKCU, path("app"), "v", 1, std::string("Grüße"));
-    EXPECT_EQ(stored(HKCU, "app", "v").bytes.size(), 8u);
+    EXPECT_EQ(stored("app", "v").bytes.size(), 8u);
     EXPECT_EQ(read("app", "v"), "Grüße");
     WriteRegValue(HKCU, path("app"), "bare", 0, std::string("Grüß"));
     EXPECT_EQ(read("app", "bare"), CountsTheNulThatFollows ? "Grüß" : "Grü");
 }
 
-TEST_F(ModRegistry, BinaryReadsAsUpperCaseHex) {
-    storeRaw("app", "b", REG_BINARY, std::string("\x0A\xFF", 2));
-    EXPECT_EQ(read("app", "b"), "0AFF");
-    storeRaw("app", "c", REG_BINARY, std::string("\x01\xAB\x00", 3));
-    EXPECT_EQ(read("app", "c"), "01AB00");
-    storeRaw("app", "none", REG_BINARY, std::string());
-    EXPECT_EQ(read("app", "none"), "");
+TEST_F(ModRegistry, ValuesOfOtherProgramsReadAsText) {
+    const std::vector<std::tuple<DWORD, std::string, std::string>> cases = {
+        {REG_BINARY, std::string("\x0A\xFF", 2), "0AFF"}, // binary as upper-case hex
+        {REG_BINARY, std::string("\x01\xAB\x00", 3), "01AB00"},
+        {REG_BINARY, "", ""},
+        {REG_SZ, "", ""}, // zero bytes as empty text
+        {REG_EXPAND_SZ, "", ""},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const auto& [type, bytes, shown] = cases[i];
+        storeRaw("app", "v" + std::to_string(i), type, bytes);
+        EXPECT_EQ(read("app", "v" + std::to_string(i)), shown) << i;
+    }
 }
 
 TEST_F(ModRegistry, DwordIsWrittenAsFourBytesAndReadInDecimal) {
     WriteRegValue(HKCU, path("app"), "five", 4, std::int64_t{5});
-    const Stored five = stored(HKCU, "app", "five");
+    const Data five = stored("app", "five");
     EXPECT_EQ(five.type, REG_DWORD);
     EXPECT_EQ(five.bytes, std::string("\x05\x00\x00\x00", 4));
     EXPECT_EQ(read("app", "five"), "005");
@@ -145,15 +122,8 @@ TEST_F(ModRegistry, DwordIsWrittenAsFourBytesAndReadInDecimal) {
 TEST_F(ModRegistry, ADwordThatDoesNotFitIsNotWritten) {
     WriteRegValue(HKCU, path("app"), "v", 4, std::int64_t{1} << 40);
     WriteRegValue(HKCU, path("app"), "w", 4, std::string("twelve"));
-    EXPECT_EQ(stored(HKCU, "app", "v").result, ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(stored(HKCU, "app", "w").result, ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(ModRegistry, AZeroByteValueReadsAsEmptyText) {
-    storeRaw("app", "nothing", REG_SZ, std::string());
-    storeRaw("app", "expand", REG_EXPAND_SZ, std::string());
-    EXPECT_EQ(read("app", "nothing"), "");
-    EXPECT_EQ(read("app", "expand"), "");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "v"), "<missing>");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "app", "w"), "<missing>");
 }
 
 TEST_F(ModRegistry, DataOverTheBufferReadsAsNotFound) {
@@ -165,16 +135,14 @@ TEST_F(ModRegistry, DataOverTheBufferReadsAsNotFound) {
     EXPECT_EQ(read("app", "binary"), "Not Found");
 }
 
-TEST_F(ModRegistry, NamesAreReadWithoutRegardToCase) {
-    WriteRegValue(HKLM, path("Shortcuts\\Viewer"), "PATH", 1, std::string("C:\\view.exe %1"));
-    EXPECT_EQ(ReadRegValue(HKLM, path("shortcuts\\VIEWER"), "Path"), "C:\\view.exe %1");
-}
-
 TEST_F(ModRegistry, WritingCreatesEveryMissingKeyAndClassesRootIsLocalMachineClasses) {
     WriteRegValue(HKCR, path("txtfile\\Shell\\View\\Command"), "", 1, std::string("v %1"));
     EXPECT_TRUE(RegKeyExists(HKCR, path("txtfile\\Shell")));
     EXPECT_EQ(ReadRegValue(HKLM, "SOFTWARE\\Classes\\" + path("txtfile\\shell\\view\\command"), ""),
               "v %1");
+    // Names are read without regard to case.
+    WriteRegValue(HKLM, path("Shortcuts\\Viewer"), "PATH", 1, std::string("C:\\view.exe %1"));
+    EXPECT_EQ(ReadRegValue(HKLM, path("shortcuts\\VIEWER"), "Path"), "C:\\view.exe %1");
 }
 
 TEST_F(ModRegistry, EnumerationListsSubkeysAndEndsWithNotFound) {
@@ -197,7 +165,9 @@ TEST_F(ModRegistry, EnumerationListsSubkeysAndEndsWithNotFound) {
 }
 
 TEST_F(ModRegistry, DeletingRemovesOneKeyAndNeverComplains) {
-    WriteRegValue(HKCU, path("app\\type"), "FileType", 1, std::string("type"));
+    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
+    WriteRegValue(HKCU, path("APP\\type"), "FileType", 1, std::string("type"));
+    EXPECT_TRUE(RegKeyExists(HKCR, ""));
     DeleteRegKey(HKCU, path("app"));
     EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
     DeleteRegKey(HKCU, path("app\\type"));
@@ -224,13 +194,6 @@ TEST_F(ModRegistry, NothingIsThrownForBadInput) {
     }
     EXPECT_NO_THROW(ReadRegValue(0x12345678u, "x", "v"));
     EXPECT_EQ(ReadRegValue(0x12345678u, "x", "v"), "Not Found");
-}
-
-TEST_F(ModRegistry, RegKeyExistsTellsWhetherTheKeyOpens) {
-    EXPECT_FALSE(RegKeyExists(HKCU, path("app")));
-    WriteRegValue(HKCU, path("APP"), "v", 1, std::string("1"));
-    EXPECT_TRUE(RegKeyExists(HKCU, path("app")));
-    EXPECT_TRUE(RegKeyExists(HKCR, ""));
 }
 
 } // namespace

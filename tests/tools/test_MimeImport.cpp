@@ -15,9 +15,6 @@ using tavisk::regtool::collectTree;
 using tavisk::regtool::KeyName;
 using tavisk::regtool::OpenKey;
 using tavisk::regtool::RegValue;
-using tavisk::testing::EnvironmentGuard;
-using tavisk::testing::fixture;
-using tavisk::testing::TempDir;
 
 namespace {
 
@@ -27,10 +24,10 @@ const std::string SystemFolder = fixture("mime-system/mime");
 class MimeImportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_environment.unset("LC_ALL");
-        m_environment.unset("LC_MESSAGES");
+        m_environment.set("LC_ALL", std::nullopt);
+        m_environment.set("LC_MESSAGES", std::nullopt);
         m_environment.set("LANG", "C.UTF-8");
-        ASSERT_EQ(openStore(m_dir.file("registry.db")).status, OpenStatus::Created);
+        ASSERT_EQ(openStore(m_dir / "registry.db").status, OpenStatus::Created);
     }
     void TearDown() override {
         EXPECT_EQ(openHandleCount(), 0u); // every key the fill opened was closed
@@ -49,8 +46,8 @@ protected:
         OpenKey::create({Hkcr, key}).setValue({name, 1, text(value)});
     }
 
-    TempDir m_dir;
-    EnvironmentGuard m_environment;
+    TempFolder m_dir;
+    ScopedEnv m_environment;
 };
 
 } // namespace
@@ -74,6 +71,10 @@ TEST_F(MimeImportTest, FillsTypesAndExtensionsInTheUsersLanguage) {
     EXPECT_EQ(data(".txt", "Content Type"), text("text/plain"));
     EXPECT_EQ(data(".c"), text("text/x-csrc"));
     EXPECT_EQ(data(".C", "Content Type"), text("text/x-csrc"));
+    // A type without a description still has its icon.
+    EXPECT_EQ(result.withoutDescription, std::vector<std::string>{"application/x-nodescription"});
+    EXPECT_EQ(data("application/x-nodescription"), "(missing)");
+    EXPECT_EQ(data("application/x-nodescription\\DefaultIcon"), text("application-x-generic"));
 }
 
 TEST_F(MimeImportTest, KeysKeepTheDatabasesSpelling) {
@@ -87,13 +88,6 @@ TEST_F(MimeImportTest, KeysKeepTheDatabasesSpelling) {
                             [](const std::string& n) { return n == ".c" || n == ".C"; }),
               1);
     EXPECT_EQ(names.size(), 8u + 9u);
-}
-
-TEST_F(MimeImportTest, ATypeWithoutDescriptionStillHasItsIcon) {
-    const auto result = importMimeDatabase(std::vector<std::string>{SystemFolder});
-    EXPECT_EQ(result.withoutDescription, std::vector<std::string>{"application/x-nodescription"});
-    EXPECT_EQ(data("application/x-nodescription"), "(missing)");
-    EXPECT_EQ(data("application/x-nodescription\\DefaultIcon"), text("application-x-generic"));
 }
 
 TEST_F(MimeImportTest, EveryStringIsRegSzWithItsTerminator) {
@@ -144,11 +138,11 @@ TEST_F(MimeImportTest, ReimportChangesOnlyDescriptionsAndIcons) {
 
 TEST_F(MimeImportTest, ARefusedWriteLeavesTheStoreAsItWas) {
     setText("text/plain", "", "before");
-    const TempDir database;
+    const TempFolder database;
     const std::string tooLong = "text/" + std::string(300, 'x');
-    tavisk::testing::writeBytes(database.file("types"), "text/plain\n" + tooLong + "\n");
-    tavisk::testing::writeBytes(database.file("globs2"), "50:text/plain:*.txt\n");
-    const auto result = importMimeDatabase(std::vector<std::string>{database.path().string()});
+    writeFile(database / "types", "text/plain\n" + tooLong + "\n");
+    writeFile(database / "globs2", "50:text/plain:*.txt\n");
+    const auto result = importMimeDatabase(std::vector<std::string>{database.path()});
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find(tooLong), std::string::npos) << result.error;
     EXPECT_EQ(data("text/plain"), text("before"));
@@ -157,14 +151,14 @@ TEST_F(MimeImportTest, ARefusedWriteLeavesTheStoreAsItWas) {
 }
 
 TEST(MimeFill, IsNeededByANewStoreAndByOneWhoseFillNeverFinished) {
-    TempDir dir;
-    const auto created = openStore(dir.file("registry.db"));
+    TempFolder dir;
+    const auto created = openStore(dir / "registry.db");
     EXPECT_TRUE(storeNeedsFileTypes(created));
     modRegistry::WriteRegValue(0x80000002u, "SOFTWARE\\Quorvane", "RunBefore", 1, "1");
     closeStore();
 
     // Reopened before any file type was written: still empty, still needs it.
-    const auto reopened = openStore(dir.file("registry.db"));
+    const auto reopened = openStore(dir / "registry.db");
     ASSERT_EQ(reopened.status, OpenStatus::Opened);
     EXPECT_TRUE(storeNeedsFileTypes(reopened));
 
