@@ -78,11 +78,13 @@ TEST_F(DiagnosisTest, ARunningFileManagerIsAskedToRestartOnlyForWhatItMisses) {
     EXPECT_FALSE(has(flushBridge().notices, PcmanfmNotice));
 
     stageProcess(200, "thunar", "thunar", 100, "HOME="s + home() + "/\0"s);
-    stageProcess(201, "pcmanfm-qt", "pcmanfm-qt", 100);
     addVerb("text/plain", "Second", view + " %1");
-    const auto added = flushBridge().notices;
-    EXPECT_TRUE(has(added, ThunarNotice));
-    EXPECT_FALSE(has(added, PcmanfmNotice)) << "PCManFM-Qt picks up new entries itself";
+    EXPECT_TRUE(has(flushBridge().notices, ThunarNotice));
+
+    stageProcess(201, "pcmanfm-qt", "pcmanfm-qt", 100);
+    addVerb("text/plain", "Fourth", view + " %1");
+    EXPECT_FALSE(has(flushBridge().notices, PcmanfmNotice))
+        << "PCManFM-Qt picks up new entries itself";
 
     deleteVerb("text/plain", "Second");
     const auto removed = flushBridge().notices;
