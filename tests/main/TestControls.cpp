@@ -18,6 +18,8 @@ using Answer = MessageBox::Answer;
 Q_DECLARE_METATYPE(MessageBox::Answer)
 Q_DECLARE_METATYPE(MessageBox::Buttons)
 
+using namespace Qt::StringLiterals;
+
 class TestControls final : public QObject {
     Q_OBJECT
 
