@@ -79,6 +79,17 @@ void TestControls::indexesCountEveryNodeAlike() {
     a->setExpanded(true);
     QVERIFY(m_tree->nodeRect(a3).top() > m_tree->nodeRect(a2).top());
     QVERIFY(m_tree->nodeRect(b).top() > m_tree->nodeRect(a3).top());
+
+    // Clear voids the nodes, the selection, the drop highlight, the keys and the indexes.
+    b->setKey(u"X4"_s);
+    m_tree->setSelectedNode(b);
+    m_tree->setDropHighlightNode(b);
+    m_tree->clear();
+    QCOMPARE(m_tree->count(), 0);
+    QCOMPARE(m_tree->selectedNode(), nullptr);
+    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
+    QCOMPARE(m_tree->nodeByKey(u"X4"_s), nullptr);
+    QCOMPARE(m_tree->addNode(u"C"_s, u"Application"_s)->index(), 1);
 }
 
 void TestControls::keysAreUniqueWithoutRegardToCase() {
