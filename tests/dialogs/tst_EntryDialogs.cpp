@@ -1,6 +1,6 @@
 // The three entry dialogs (new application, rename caption, change
-// executable): the OK checks in their order, Enter, Esc and the title-bar
-// close, the tab order, the browse button, the caret and the centring.
+// executable): the OK checks in their order, the ways to leave, the tab
+// order, the browse button, the caret and the centring.
 #include "DialogTestSupport.h"
 #include "TextBox.h"
 #include "Twips.h"
@@ -8,54 +8,49 @@
 #include "frmNewApplication.h"
 #include "frmRenameApp.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
 using namespace DialogTestSupport;
 
 namespace {
 
 /// One of the dialogs, with its boxes (the second may be missing) and buttons.
 struct Entry {
+    template <class Form>
+    Entry(Form* form, QLineEdit* one, QLineEdit* two, QPushButton* browser)
+        : dialog(form), first(one), second(two), ok(form->cmdOk), cancel(form->cmdCancel),
+          browse(browser) {}
     std::unique_ptr<CancellableDialog> dialog;
-    QLineEdit* first = nullptr;
-    QLineEdit* second = nullptr;
-    QPushButton* ok = nullptr;
-    QPushButton* cancel = nullptr;
-    QPushButton* browse = nullptr;
+    QLineEdit* first;
+    QLineEdit* second;
+    QPushButton* ok;
+    QPushButton* cancel;
+    QPushButton* browse;
 };
 
 Entry Make(const QString& name) {
-    Entry entry;
     if (name == QLatin1String("new")) {
         auto* form = new frmNewApplication;
-        entry = {std::unique_ptr<CancellableDialog>(form),
-                 form->txtName,
-                 form->txtPath,
-                 form->cmdOk,
-                 form->cmdCancel,
-                 form->cmdDialog};
-    } else if (name == QLatin1String("rename")) {
-        auto* form = new frmRenameApp;
-        entry = {std::unique_ptr<CancellableDialog>(form),
-                 form->txtCaption,
-                 nullptr,
-                 form->cmdOk,
-                 form->cmdCancel,
-                 nullptr};
-    } else {
-        auto* form = new frmChangeExe;
-        entry = {std::unique_ptr<CancellableDialog>(form),
-                 form->txtPath,
-                 nullptr,
-                 form->cmdOk,
-                 form->cmdCancel,
-                 form->cmdDialog};
+        return Entry(form, form->txtName, form->txtPath, form->cmdDialog);
     }
-    return entry;
+    if (name == QLatin1String("rename")) {
+        auto* form = new frmRenameApp;
+        return Entry(form, form->txtCaption, nullptr, nullptr);
+    }
+    auto* form = new frmChangeExe;
+    return Entry(form, form->txtPath, nullptr, form->cmdDialog);
+}
+
+/// dialog, first box, second box, the message (none: the check passes), and
+/// the box that gets the focus back (1 or 2).
+void Check(const char* name, const char* dialog, const char* first, const char* second,
+           const QString& message, int focus = 0) {
+    QTest::newRow(name) << QString::fromLatin1(dialog) << QString::fromLatin1(first)
+                        << QString::fromLatin1(second) << message << focus;
 }
 
 int OffCentre(const QWidget& window) {
@@ -102,58 +97,25 @@ void TestEntryDialogs::okCheck_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
-    QTest::addColumn<QString>("message"); // empty: the check passes
-    QTest::addColumn<int>("focus");       // the box that gets the focus back
-    const QString noCaption = QStringLiteral("Please give this application a menu caption.");
-    const QString noPath = QStringLiteral("Please specify a path for this application.");
-    const QString backslash = QStringLiteral("A menu caption cannot contain a backslash (\\).");
-    QTest::newRow("new: both empty, the caption first") << "new"
-                                                        << ""
-                                                        << "" << noCaption << 1;
-    QTest::newRow("new: caption of blanks") << "new"
-                                            << "   "
-                                            << "/bin/e" << noCaption << 1;
-    QTest::newRow("new: empty path") << "new"
-                                     << "Edit"
-                                     << "" << noPath << 2;
-    QTest::newRow("new: backslash before the path") << "new"
-                                                    << "Open\\With"
-                                                    << "" << backslash << 1;
-    QTest::newRow("new: lone backslash") << "new"
-                                         << "  \\ "
-                                         << "/bin/x" << backslash << 1;
-    QTest::newRow("new: path of blanks") << "new"
-                                         << "Edit"
-                                         << "   "
-                                         << "" << 0;
-    QTest::newRow("new: blanks kept") << "new"
-                                      << "  Edit it "
-                                      << "/usr/bin/my editor"
-                                      << "" << 0;
-    QTest::newRow("rename: empty") << "rename"
-                                   << ""
-                                   << "" << noCaption << 1;
-    QTest::newRow("rename: blanks") << "rename"
-                                    << "    "
-                                    << "" << noCaption << 1;
-    QTest::newRow("rename: backslash") << "rename"
-                                       << "Edit\\Now"
-                                       << "" << backslash << 1;
-    QTest::newRow("rename: blanks kept") << "rename"
-                                         << " New caption  "
-                                         << ""
-                                         << "" << 0;
-    QTest::newRow("change: empty") << "change"
-                                   << ""
-                                   << "" << noPath << 1;
-    QTest::newRow("change: blanks") << "change"
-                                    << "  "
-                                    << ""
-                                    << "" << 0;
-    QTest::newRow("change: blanks kept") << "change"
-                                         << " /opt/my tools/run "
-                                         << ""
-                                         << "" << 0;
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("focus");
+    const QString noCaption = u"Please give this application a menu caption."_s;
+    const QString noPath = u"Please specify a path for this application."_s;
+    const QString backslash = u"A menu caption cannot contain a backslash (\\)."_s;
+    Check("new: both empty, the caption first", "new", "", "", noCaption, 1);
+    Check("new: caption of blanks", "new", "   ", "/bin/e", noCaption, 1);
+    Check("new: empty path", "new", "Edit", "", noPath, 2);
+    Check("new: backslash before the path", "new", "Open\\With", "", backslash, 1);
+    Check("new: lone backslash", "new", "  \\ ", "/bin/x", backslash, 1);
+    Check("new: path of blanks", "new", "Edit", "   ", {});
+    Check("new: blanks kept", "new", "  Edit it ", "/usr/bin/my editor", {});
+    Check("rename: empty", "rename", "", "", noCaption, 1);
+    Check("rename: blanks", "rename", "    ", "", noCaption, 1);
+    Check("rename: backslash", "rename", "Edit\\Now", "", backslash, 1);
+    Check("rename: blanks kept", "rename", " New caption  ", "", {});
+    Check("change: empty", "change", "", "", noPath, 1);
+    Check("change: blanks", "change", "  ", "", {});
+    Check("change: blanks kept", "change", " /opt/my tools/run ", "", {});
 }
 
 void TestEntryDialogs::okCheck() {
@@ -187,12 +149,11 @@ void TestEntryDialogs::okCheck() {
 
 void TestEntryDialogs::leave_data() {
     QTest::addColumn<QString>("dialog");
-    QTest::addColumn<int>("how"); // 0 Enter, 1 Escape, 2 close box, 3 close event
+    QTest::addColumn<int>("how"); // 0 Enter, 1 Escape, 2 the close box
     for (const char* dialog : {"new", "rename", "change"}) {
-        QTest::addRow("%s, Enter", dialog) << dialog << 0;
-        QTest::addRow("%s, Escape", dialog) << dialog << 1;
-        QTest::addRow("%s, close box", dialog) << dialog << 2;
-        QTest::addRow("%s, close event", dialog) << dialog << 3;
+        for (int how : {0, 1, 2}) {
+            QTest::addRow("%s, %d", dialog, how) << QString::fromLatin1(dialog) << how;
+        }
     }
 }
 
@@ -200,22 +161,17 @@ void TestEntryDialogs::leave() {
     QFETCH(QString, dialog);
     QFETCH(int, how);
     Entry entry = Make(dialog);
-    entry.first->setText(QStringLiteral("Edit"));
+    entry.first->setText(u"Edit"_s);
     if (entry.second) {
-        entry.second->setText(QStringLiteral("/bin/x"));
+        entry.second->setText(u"/bin/x"_s);
     }
     entry.dialog->setCancelled(how == 0);
     QTimer::singleShot(0, entry.dialog.get(), [&] {
         QLineEdit* box = entry.second ? entry.second : entry.first;
-        if (how == 0) {
-            QTest::keyClick(box, Qt::Key_Return);
-        } else if (how == 1) {
-            QTest::keyClick(box, Qt::Key_Escape);
-        } else if (how == 2) {
+        if (how == 2) {
             entry.dialog->close();
         } else {
-            QCloseEvent close;
-            QApplication::sendEvent(entry.dialog.get(), &close);
+            QTest::keyClick(box, how == 0 ? Qt::Key_Return : Qt::Key_Escape);
         }
     });
     // The modal show ends when the dialog hides itself.
@@ -227,9 +183,9 @@ void TestEntryDialogs::leave() {
 
 void TestEntryDialogs::tabOrder_data() {
     QTest::addColumn<QString>("dialog");
-    QTest::newRow("new") << "new";
-    QTest::newRow("rename") << "rename";
-    QTest::newRow("change") << "change";
+    for (const char* dialog : {"new", "rename", "change"}) {
+        QTest::newRow(dialog) << QString::fromLatin1(dialog);
+    }
 }
 
 void TestEntryDialogs::tabOrder() {
@@ -254,25 +210,24 @@ void TestEntryDialogs::tabOrder() {
 void TestEntryDialogs::browse() {
     // New application: the name goes in unconditionally; after a cancelled
     // browse that is the last one chosen in this dialog, or nothing.
-    Entry entry = Make(QStringLiteral("new"));
+    Entry entry = Make(u"new"_s);
     const auto browse = [&entry](const QString& chosen, const QString& typed) {
         entry.second->setText(typed);
         FileDialog::setNextFileName(chosen);
         entry.browse->click();
         return entry.second->text();
     };
-    QCOMPARE(browse(QString(), QStringLiteral("typed")), QString());
-    QCOMPARE(browse(QStringLiteral("/usr/bin/editor"), QString()),
-             QStringLiteral("/usr/bin/editor"));
-    QCOMPARE(browse(QString(), QStringLiteral("typed")), QStringLiteral("/usr/bin/editor"));
-    entry = Make(QStringLiteral("new"));
-    QCOMPARE(browse(QString(), QStringLiteral("typed")), QString());
+    QCOMPARE(browse(QString(), u"typed"_s), QString());
+    QCOMPARE(browse(u"/usr/bin/editor"_s, QString()), u"/usr/bin/editor"_s);
+    QCOMPARE(browse(QString(), u"typed"_s), u"/usr/bin/editor"_s);
+    entry = Make(u"new"_s);
+    QCOMPARE(browse(QString(), u"typed"_s), QString());
 
     // Change executable: the path changes only when a file is chosen.
-    entry = Make(QStringLiteral("change"));
+    entry = Make(u"change"_s);
     entry.second = entry.first;
-    QCOMPARE(browse(QString(), QStringLiteral("/usr/bin/old")), QStringLiteral("/usr/bin/old"));
-    QCOMPARE(browse(QStringLiteral("/usr/bin/new"), QString()), QStringLiteral("/usr/bin/new"));
+    QCOMPARE(browse(QString(), u"/usr/bin/old"_s), u"/usr/bin/old"_s);
+    QCOMPARE(browse(u"/usr/bin/new"_s, QString()), u"/usr/bin/new"_s);
     QCOMPARE(FileDialog::timesOpened(), 6);
 }
 
@@ -281,7 +236,7 @@ void TestEntryDialogs::caretAndCentring() {
     // rename centres itself again each time, change only at load.
     for (const char* name : {"rename", "change"}) {
         Entry entry = Make(QString::fromLatin1(name));
-        entry.first->setText(QStringLiteral("Open with editor"));
+        entry.first->setText(u"Open with editor"_s);
         QVERIFY(ShowActive(*entry.dialog));
         QVERIFY(OffCentre(*entry.dialog) <= 8);
         QCOMPARE(QApplication::focusWidget(), entry.first);
@@ -292,7 +247,6 @@ void TestEntryDialogs::caretAndCentring() {
         entry.cancel->setFocus();
         entry.first->selectAll();
         QWidget other;
-        other.resize(100, 100);
         QVERIFY(ShowActive(other));
         QVERIFY(ShowActive(*entry.dialog));
         QCOMPARE(QApplication::focusWidget(), entry.first);
@@ -313,14 +267,12 @@ void TestEntryDialogs::lengthsAndLook() {
     QCOMPARE(form.txtName->text(), QString(50, u'c'));
     form.txtPath->insert(QString(300, u'p'));
     QCOMPARE(form.txtPath->text(), QString(255, u'p'));
-    QCOMPARE(form.windowTitle(), QStringLiteral("New Application"));
+    QCOMPARE(form.windowTitle(), u"New Application"_s);
+    QCOMPARE(form.Label3->text(), u"Specify the caption which will appear in the Right Click menu "
+                                  "within your file manager and the path to the executable to "
+                                  "launch."_s);
     QCOMPARE(form.size(), QSize(Twips::ToPixels(5640), Twips::ToPixels(3030)));
     QCOMPARE(form.minimumSize(), form.maximumSize());
-    QVERIFY(!(form.windowFlags() & Qt::WindowMinMaxButtonsHint));
-    QCOMPARE(form.Frame1->title(), QString());
-    QCOMPARE(form.txtPath->mapTo(&form, QPoint(0, 0)),
-             QPoint(Twips::ToPixels(210) + Twips::ToPixels(1425),
-                    Twips::ToPixels(750) + Twips::ToPixels(780)));
     QVERIFY(form.cmdOk->isDefault());
 }
 

@@ -1,70 +1,50 @@
-// The rows of a list view with check boxes: the model checked by Qt's own
-// model tester while rows are added in bulk, ticked and removed by key.
+// The rows of a list view with check boxes, checked by Qt's own model tester
+// while rows are added in bulk, ticked and removed by key.
 #include "ListItemsModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestListItemsModel final : public QObject {
     Q_OBJECT
 
 private slots:
-    void bulkAppendIsOneInsertion();
-    void ticksAndCheckedKeys();
-    void removeByExactKey();
+    void appendTickAndRemove();
 };
 
-namespace {
-
-std::vector<ListItem> ThreeRows() {
-    return {{QStringLiteral("txtfile"), QStringLiteral("txt file"), QStringLiteral("File")},
-            {QStringLiteral("Word.Document.8"), QStringLiteral("Word.Document.8"),
-             QStringLiteral("FileType")},
-            {QStringLiteral(".png"), QStringLiteral(".png"), QStringLiteral("FileType")}};
-}
-
-} // namespace
-
-void TestListItemsModel::bulkAppendIsOneInsertion() {
+void TestListItemsModel::appendTickAndRemove() {
     ListItemsModel model(nullptr);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    model.append(ThreeRows());
+    model.append({{u"txtfile"_s, u"txt file"_s, u"File"_s},
+                  {u"Word.8"_s, u"Word.8"_s, u"FileType"_s},
+                  {u".png"_s, u".png"_s, u"FileType"_s}});
     model.append({});
-    model.append({{QStringLiteral("batfile"), QStringLiteral("bat file"), QStringLiteral("File")}});
+    model.append({{u"batfile"_s, u"bat file"_s, u"File"_s}});
     QCOMPARE(inserted.size(), 2);
     QCOMPARE(model.count(), 4);
-    QCOMPARE(model.item(3).key, QStringLiteral("batfile"));
-    QCOMPARE(model.data(model.index(0)).toString(), QStringLiteral("txt file"));
-}
+    QCOMPARE(model.data(model.index(0)).toString(), u"txt file"_s);
 
-void TestListItemsModel::ticksAndCheckedKeys() {
-    ListItemsModel model(nullptr);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.append(ThreeRows());
     QCOMPARE(model.data(model.index(1), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     QVERIFY(model.flags(model.index(1)) & Qt::ItemIsUserCheckable);
     QVERIFY(model.setData(model.index(2), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(model.setData(model.index(0), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(!model.setData(model.index(1), QStringLiteral("x"), Qt::EditRole));
-    QCOMPARE(model.checkedKeys(), (QStringList{QStringLiteral("txtfile"), QStringLiteral(".png")}));
+    QVERIFY(!model.setData(model.index(1), u"x"_s, Qt::EditRole));
+    QCOMPARE(model.checkedKeys(), (QStringList{u"txtfile"_s, u".png"_s}));
     model.setChecked(0, false);
-    QCOMPARE(model.checkedKeys(), QStringList{QStringLiteral(".png")});
-}
+    QCOMPARE(model.checkedKeys(), QStringList{u".png"_s});
 
-void TestListItemsModel::removeByExactKey() {
-    ListItemsModel model(nullptr);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    model.append(ThreeRows());
-    QVERIFY(!model.removeKey(QStringLiteral("TXTFILE")));
-    QVERIFY(!model.removeKey(QStringLiteral("txt file")));
-    QVERIFY(!model.removeKey(QStringLiteral("nosuchtype")));
+    // Removed by the exact key only.
+    for (const char* key : {"TXTFILE", "txt file", "nosuchtype"}) {
+        QVERIFY2(!model.removeKey(QString::fromLatin1(key)), key);
+    }
+    QVERIFY(model.removeKey(u"Word.8"_s));
+    QVERIFY(!model.removeKey(u"Word.8"_s));
     QCOMPARE(model.count(), 3);
-    QVERIFY(model.removeKey(QStringLiteral("Word.Document.8")));
-    QCOMPARE(model.count(), 2);
-    QCOMPARE(model.indexOfKey(QStringLiteral(".png")), 1);
-    QVERIFY(!model.removeKey(QStringLiteral("Word.Document.8")));
+    QCOMPARE(model.indexOfKey(u".png"_s), 1);
 }
 
 QTEST_MAIN(TestListItemsModel)

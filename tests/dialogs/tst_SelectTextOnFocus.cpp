@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QLineEdit>
 
+using namespace Qt::StringLiterals;
 using namespace DialogTestSupport;
 
 namespace {
@@ -35,10 +36,7 @@ private slots:
     void outcomes_data();
     void outcomes();
     void measuresInTheBoxsOwnFont();
-    void tabIntoAShortText();
-    void backtabIntoALongPath();
-    void mouseClickSelectsNothing();
-    void showingTheDialogSelectsNothing();
+    void throughTheDialogsBoxes();
 
 private:
     QTemporaryDir m_dir;
@@ -65,8 +63,7 @@ void TestSelectTextOnFocus::outcomes_data() {
     QTest::newRow("tab, just as wide") << Qt::TabFocusReason << Fit::Equal << true << false;
     QTest::newRow("mouse") << Qt::MouseFocusReason << Fit::Narrower << false << false;
     QTest::newRow("program") << Qt::OtherFocusReason << Fit::Wider << false << false;
-    QTest::newRow("window activated")
-        << Qt::ActiveWindowFocusReason << Fit::Narrower << false << false;
+    QTest::newRow("window") << Qt::ActiveWindowFocusReason << Fit::Narrower << false << false;
 }
 
 void TestSelectTextOnFocus::outcomes() {
@@ -76,7 +73,7 @@ void TestSelectTextOnFocus::outcomes() {
     QFETCH(bool, caretAtStart);
 
     QWidget form;
-    QLineEdit box(QStringLiteral("/usr/local/bin/editor"), &form);
+    QLineEdit box(u"/usr/local/bin/editor"_s, &form);
     SizeBox(box, fit);
     box.setSelection(3, 4);
     modFunctions::SelectTextOnFocus(&form, &box, reason);
@@ -94,7 +91,7 @@ void TestSelectTextOnFocus::measuresInTheBoxsOwnFont() {
     QFont small = form.font();
     small.setPixelSize(8);
     form.setFont(small);
-    QLineEdit box(QStringLiteral("A caption of some length"), &form);
+    QLineEdit box(u"A caption of some length"_s, &form);
     const int smallWidth = QFontMetrics(small).horizontalAdvance(box.text());
     box.setFixedWidth(smallWidth + 10);
 
@@ -109,46 +106,24 @@ void TestSelectTextOnFocus::measuresInTheBoxsOwnFont() {
     QCOMPARE(box.cursorPosition(), int(box.text().size())); // wider in its own font
 }
 
-void TestSelectTextOnFocus::tabIntoAShortText() {
+void TestSelectTextOnFocus::throughTheDialogsBoxes() {
+    // Shown: nothing selected. Tab into a short path: all, the caret at the
+    // start; Shift+Tab into a long caption: all, the caret at the end.
     frmNewApplication form;
-    form.txtPath->setText(QStringLiteral("/bin/ed"));
+    form.txtName->setText(QString(50, u'W'));
+    form.txtPath->setText(u"/bin/ed"_s);
     QVERIFY(ShowActive(form));
     QCOMPARE(QApplication::focusWidget(), form.txtName);
+    QVERIFY(!form.txtName->hasSelectedText());
     QTest::keyClick(form.txtName, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form.txtPath);
-    QCOMPARE(form.txtPath->selectedText(), QStringLiteral("/bin/ed"));
+    QCOMPARE(form.txtPath->selectedText(), u"/bin/ed"_s);
     QCOMPARE(form.txtPath->cursorPosition(), 0);
-}
-
-void TestSelectTextOnFocus::backtabIntoALongPath() {
-    frmNewApplication form;
-    const QString longCaption(50, u'W');
-    form.txtName->setText(longCaption);
-    QVERIFY(ShowActive(form));
-    form.txtPath->setFocus();
     QTest::keyClick(form.txtPath, Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget(), form.txtName);
-    QCOMPARE(form.txtName->selectedText(), longCaption);
+    QCOMPARE(form.txtName->selectedText(), QString(50, u'W'));
     QCOMPARE(form.txtName->cursorPosition(), 50);
-}
-
-void TestSelectTextOnFocus::mouseClickSelectsNothing() {
-    frmNewApplication form;
-    form.txtPath->setText(QStringLiteral("/bin/ed"));
-    QVERIFY(ShowActive(form));
     QTest::mouseClick(form.txtPath, Qt::LeftButton, Qt::NoModifier, QPoint(4, 5));
     QCOMPARE(QApplication::focusWidget(), form.txtPath);
     QVERIFY(!form.txtPath->hasSelectedText());
-}
-
-void TestSelectTextOnFocus::showingTheDialogSelectsNothing() {
-    frmNewApplication form;
-    form.txtName->setText(QStringLiteral("Open with editor"));
-    form.show();
-    QVERIFY(!form.txtName->hasSelectedText());
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    QCOMPARE(QApplication::focusWidget(), form.txtName);
-    QVERIFY(!form.txtName->hasSelectedText());
 }
 
 QTEST_MAIN(TestSelectTextOnFocus)

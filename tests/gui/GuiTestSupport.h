@@ -1,8 +1,11 @@
 #pragma once
-// What the program-level GUI tests share: a profile of the test's own (home,
-// data and configuration folders, and a registry store) in a temporary
-// folder, and a way to run the program's event loop until it ends.
+// What the window tests (tests/gui and tests/main) share: a profile of the
+// test's own (home, data and configuration folders, and a registry store) in
+// a temporary folder, applications written as the operations leave them, the
+// main window's registry calls, a watcher that answers modal dialogs, and a
+// way to run the program's event loop until it ends.
 #include "RegistryStore.h"
+#include "frmMain.h"
 #include "modRegistry.h"
 #include "modStoreLayout.h"
 
@@ -17,22 +20,24 @@
 #include <string>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace GuiTestSupport {
 
-/// A home of the test's own: HOME and the XDG folders point into a temporary
-/// folder, and the registry store is a file there, open for the process
-/// while the object lives. Nothing of the user's is ever looked at.
+using modRegistry::HKCR;
+using modRegistry::HKLM;
+
+/// HOME, the XDG folders and the registry store point into a temporary folder;
+/// the store is open while the object lives. Nothing of the user's is used.
 class TempProfile final {
 public:
     TempProfile() {
-        for (const char* name : {"home", "data", "config", "dirs"}) {
-            QDir().mkpath(m_dir.filePath(QString::fromLatin1(name)));
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS"}) {
+            const QString folder = m_dir.filePath(QString::fromLatin1(name));
+            QDir().mkpath(folder);
+            qputenv(name, QFile::encodeName(folder));
         }
-        qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("home"))));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath(QStringLiteral("dirs"))));
-        m_store = m_dir.filePath(QStringLiteral("registry.db"));
+        m_store = m_dir.filePath(u"registry.db"_s);
         qputenv("TAVISK_REGISTRY", QFile::encodeName(m_store));
         m_ok = m_dir.isValid() && tavisk::registry::openStore(m_store.toStdString()).ok();
     }
@@ -40,12 +45,10 @@ public:
         tavisk::registry::setChangeListener({});
         tavisk::registry::closeStore();
     }
-    TempProfile(const TempProfile&) = delete;
-    TempProfile& operator=(const TempProfile&) = delete;
+    Q_DISABLE_COPY_MOVE(TempProfile)
 
     bool ok() const { return m_ok; }
     QString storeFile() const { return m_store; }
-    QString folder() const { return m_dir.path(); }
 
 private:
     QTemporaryDir m_dir;
@@ -64,63 +67,66 @@ inline QString Read(std::uint32_t root, const std::string& key, const std::strin
 
 /// A file type the file-type dialog lists: a key with a DefaultIcon value.
 inline void AddFileType(const std::string& type, const std::string& description = {}) {
-    Write(modRegistry::HKCR, type + modStoreLayout::DefaultIconKey, std::string(), "icon");
+    Write(HKCR, type + modStoreLayout::DefaultIconKey, std::string(), "icon");
     if (!description.empty()) {
-        Write(modRegistry::HKCR, type, std::string(), description);
+        Write(HKCR, type, std::string(), description);
     }
 }
 
-/// An application as the operations leave it, with its marked verbs and
-/// association records.
+/// An application with its marked verbs and association records.
 inline void AddApplication(const std::string& caption, const std::string& command,
-                           const std::vector<std::string>& fileTypes = {}) {
+                           const std::vector<std::string>& fileTypes = {},
+                           const std::string& created = "01 May 2026") {
     const std::string key = modStoreLayout::ApplicationKey(caption);
-    Write(modRegistry::HKLM, key, modStoreLayout::PathValue, command);
-    Write(modRegistry::HKLM, key, modStoreLayout::CreatedValue, "01 May 2026");
+    Write(HKLM, key, modStoreLayout::PathValue, command);
+    Write(HKLM, key, modStoreLayout::CreatedValue, created);
     for (const std::string& type : fileTypes) {
         AddFileType(type);
         const std::string verb = modStoreLayout::CommandKey(type, caption);
-        Write(modRegistry::HKCR, verb, std::string(), command);
-        Write(modRegistry::HKCR, verb, modStoreLayout::MarkerName, modStoreLayout::MarkerData);
-        Write(modRegistry::HKCR, verb, modStoreLayout::CreatedValue, "01 May 2026");
-        Write(modRegistry::HKLM, modStoreLayout::AssociationKey(caption, type),
-              modStoreLayout::FileTypeValue, type);
+        Write(HKCR, verb, std::string(), command);
+        Write(HKCR, verb, modStoreLayout::MarkerName, modStoreLayout::MarkerData);
+        Write(HKCR, verb, modStoreLayout::CreatedValue, created);
+        Write(HKLM, modStoreLayout::AssociationKey(caption, type), modStoreLayout::FileTypeValue,
+              type);
     }
 }
 
-/// Watches for modal dialogs while a command runs: records the class of
-/// each one shown, in order, and hands it to the next queued action, which
-/// answers and closes it. A dialog no action awaits is cancelled at once.
+/// The main window's registry calls as the program makes them; a test
+/// replaces one to watch it or to make it fail.
+inline frmMain::RegistryCalls StoreCalls() {
+    return {[](std::uint32_t root, std::string key, std::string value) {
+                return modRegistry::ReadRegValue(root, std::move(key), std::move(value));
+            },
+            [](std::uint32_t root, std::string key, std::string value, std::int32_t type,
+               std::string data) {
+                modRegistry::WriteRegValue(root, std::move(key), std::move(value), type,
+                                           std::move(data));
+            },
+            [](std::uint32_t root, std::string key, std::int32_t& index) {
+                return modRegistry::EnumRegSubkey(root, std::move(key), index);
+            }};
+}
+
+/// Watches for modal dialogs while a command runs: records the class of each
+/// one shown and hands it to the next queued action, which answers and closes
+/// it. A dialog no action awaits is cancelled at once.
 class DialogWatcher final : public QObject {
 public:
     using Action = std::function<void(QDialog&)>;
 
     DialogWatcher() {
-        m_timer.setInterval(10);
         connect(&m_timer, &QTimer::timeout, this, [this] { Poll(); });
-        m_timer.start();
+        m_timer.start(10);
     }
-
-    /// The next dialog shown gets action.
     void Then(Action action) { m_actions.push_back(std::move(action)); }
-
-    /// Class names of the dialogs shown since the last Clear.
     QStringList shown;
-    int pending() const { return static_cast<int>(m_actions.size()); }
-    void Clear() {
-        shown.clear();
-        m_actions.clear();
-    }
 
 private:
     void Poll() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) {
-            m_current = nullptr;
+        if (dialog == nullptr || !dialog->isVisible() || dialog == m_current) {
+            m_current = dialog && dialog->isVisible() ? dialog : nullptr;
             return;
-        }
-        if (dialog == m_current) {
-            return; // still being answered
         }
         m_current = dialog;
         shown.append(QString::fromLatin1(dialog->metaObject()->className()));

@@ -25,6 +25,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace GuiTestSupport;
 
 namespace {
@@ -114,42 +115,38 @@ void TestAccessibility::initTestCase() {
 }
 
 void TestAccessibility::everyInteractiveControlIsNamed_data() {
-    QTest::addColumn<QString>("window");
-    for (const char* window :
-         {"frmMain", "frmMain application", "frmMain file type", "frmSplash", "frmAbout", "frmHelp",
-          "frmNewApplication", "frmRenameApp", "frmChangeExe", "frmFileTypes"}) {
-        QTest::newRow(window) << QString::fromLatin1(window);
+    QTest::addColumn<int>("window");
+    const char* const names[] = {
+        "frmMain", "frmMain application", "frmMain file type", "frmSplash",    "frmAbout",
+        "frmHelp", "frmNewApplication",   "frmRenameApp",      "frmChangeExe", "frmFileTypes"};
+    for (int window = 0; window < int(std::size(names)); ++window) {
+        QTest::newRow(names[window]) << window;
     }
 }
 
 void TestAccessibility::everyInteractiveControlIsNamed() {
-    QFETCH(QString, window);
-    std::unique_ptr<QWidget> form;
-    if (window.startsWith("frmMain")) {
-        auto* main = new frmMain;
-        form.reset(main);
+    QFETCH(int, window);
+    const std::function<QWidget*()> make[] = {
+        [] { return new frmMain; },
+        [] { return new frmMain; },
+        [] { return new frmMain; },
+        [] { return new frmSplash([] { return true; }); },
+        [] { return new frmAbout; },
+        [] { return new frmHelp(QStringLiteral(TAVISK_SOURCE_HELP "/index.html")); },
+        [] { return new frmNewApplication; },
+        [] { return new frmRenameApp; },
+        [] { return new frmChangeExe; },
+        [] { return new frmFileTypes(nullptr); },
+    };
+    std::unique_ptr<QWidget> form(make[window]());
+    if (auto* main = qobject_cast<frmMain*>(form.get())) {
         QVERIFY(main->Form_Load());
-        TreeView* tree = main->controls().treApplications;
-        if (window != "frmMain") {
-            const std::vector<TreeNode*> nodes = tree->nodes();
-            QVERIFY(nodes.size() >= 2);
-            tree->setSelectedNode(nodes.at(window.endsWith("application") ? 0 : 1));
+        if (window > 0) {
+            // Viewer, then its file type.
+            TreeView* tree = main->controls().treApplications;
+            tree->setSelectedNode(tree->nodes().at(window - 1));
             main->treApplications_MouseUp();
         }
-    } else if (window == "frmSplash") {
-        form = std::make_unique<frmSplash>([] { return true; });
-    } else if (window == "frmAbout") {
-        form = std::make_unique<frmAbout>();
-    } else if (window == "frmHelp") {
-        form = std::make_unique<frmHelp>(QStringLiteral(TAVISK_SOURCE_HELP "/index.html"));
-    } else if (window == "frmNewApplication") {
-        form = std::make_unique<frmNewApplication>();
-    } else if (window == "frmRenameApp") {
-        form = std::make_unique<frmRenameApp>();
-    } else if (window == "frmChangeExe") {
-        form = std::make_unique<frmChangeExe>();
-    } else {
-        form = std::make_unique<frmFileTypes>(nullptr);
     }
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     form->show();
@@ -168,11 +165,11 @@ void TestAccessibility::messageBoxControlsAreNamed() {
         found = WalkWindow(box);
         box->close();
     });
-    MessageBox::show(nullptr, QStringLiteral("The registry store is damaged."),
-                     MessageBox::Buttons::Ok, MessageBox::Icon::Critical, MessageBox::Answer::Ok,
-                     QStringLiteral("row 1 missing from index"));
+    MessageBox::show(nullptr, u"The registry store is damaged."_s, MessageBox::Buttons::Ok,
+                     MessageBox::Icon::Critical, MessageBox::Answer::Ok,
+                     u"row 1 missing from index"_s);
     QVERIFY2(found.unnamed.isEmpty(), qPrintable(found.unnamed.join(", ")));
-    QVERIFY(found.names.contains(QStringLiteral("OK")));
+    QVERIFY(found.names.contains(u"OK"_s));
     QVERIFY(found.hiddenTexts.isEmpty());
 }
 
@@ -183,7 +180,7 @@ void TestAccessibility::toolbarButtonsAreNamedByCommand() {
     QStringList names;
     QAccessibleInterface* toolbar = QAccessible::queryAccessibleInterface(form.controls().Toolbar);
     QVERIFY(toolbar);
-    QCOMPARE(toolbar->text(QAccessible::Name), QStringLiteral("Toolbar"));
+    QCOMPARE(toolbar->text(QAccessible::Name), u"Toolbar"_s);
     for (int i = 0; i < toolbar->childCount(); ++i) {
         const QAccessibleInterface* button = toolbar->child(i);
         if (!button->state().invisible && (button->role() == QAccessible::PushButton ||
@@ -214,9 +211,9 @@ void TestAccessibility::labelsAreTheirControlsBuddies() {
     }
     // No access key was added to a caption; a screen reader names the box
     // and relates it to its label.
-    QCOMPARE(add.Label2->text(), QStringLiteral("Menu Caption:"));
+    QCOMPARE(add.Label2->text(), u"Menu Caption:"_s);
     QAccessibleInterface* box = QAccessible::queryAccessibleInterface(add.txtName);
-    QCOMPARE(box->text(QAccessible::Name), QStringLiteral("Menu Caption"));
+    QCOMPARE(box->text(QAccessible::Name), u"Menu Caption"_s);
     const auto labels = box->relations(QAccessible::Label);
     QVERIFY(!labels.isEmpty());
     QCOMPARE(labels.first().first->object(), add.Label2);

@@ -1,57 +1,83 @@
-// The command table, row by row, through every door it lists: the menu item
-// (clicked in its open menu), the shortcut (typed into the window), the
-// toolbar button (clicked) and F5 and F1. Each door must start the right
-// operation, seen by what it does (the dialog it shows, the question it
-// asks, the reload of the tree, the store it changes), or do nothing where
-// the command is disabled or nothing is selected.
+// The commands through every door they have: the menu item (clicked in its
+// open menu), the shortcut (typed into the window) and the toolbar button.
+// Each door must start the right operation, seen by what it does (the dialog
+// it shows, the question it asks, the reload of the tree, the guide), or do
+// nothing where the command is disabled or nothing fit is selected.
 #include "GuiTestSupport.h"
 
-#include "ListItemsModel.h"
-#include "ListView.h"
 #include "MessageBox.h"
-#include "StatusBar.h"
-#include "TextBox.h"
 #include "TreeView.h"
-#include "frmAbout.h"
-#include "frmChangeExe.h"
-#include "frmFileTypes.h"
 #include "frmHelp.h"
 #include "frmMain.h"
-#include "frmNewApplication.h"
-#include "frmRenameApp.h"
 #include "modHelp.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
 #include <memory>
 #include <string_view>
 
+using namespace Qt::StringLiterals;
 using namespace GuiTestSupport;
-using modRegistry::HKCR;
-using modRegistry::HKLM;
 
 namespace {
 
-enum class Door { Menu, Shortcut, Toolbar };
+enum Door { Menu, Key, Toolbar };
 
-/// What a command did.
-struct Outcome {
-    QStringList dialogs; ///< classes of the modal dialogs shown
-    int questions = 0;   ///< message boxes
-    int loads = 0;       ///< loads of the tree from the store
-    int writes = 0;      ///< keys changed in the store
-    bool helpShown = false;
+/// A command's doors and what it does with nothing, an application and a file
+/// type selected: the dialog shown, "asked" (answered No), "reload", "help".
+struct Command {
+    const char* name;
+    QAction* frmMainControls::*item;
+    QKeySequence key;
+    const char* toolbar;
+    const char* does[3];
+};
+
+const Command Commands[] = {
+    {"New application",
+     &frmMainControls::mnuFileNewApp,
+     QKeySequence(Qt::CTRL | Qt::Key_N),
+     "NewApplication",
+     {"frmNewApplication", "frmNewApplication", "frmNewApplication"}},
+    {"Associate file types",
+     &frmMainControls::mnuNewFileType,
+     QKeySequence(Qt::CTRL | Qt::Key_F),
+     "AddFileTypes",
+     {"", "frmFileTypes", "frmFileTypes"}},
+    {"Rename menu caption",
+     &frmMainControls::mnuEditRenameApp,
+     {},
+     "rename",
+     {"", "frmRenameApp", ""}},
+    {"Change executable",
+     &frmMainControls::mnuEditRenameExe,
+     {},
+     "changeexe",
+     {"", "frmChangeExe", ""}},
+    {"Delete",
+     &frmMainControls::mnuEditDelete,
+     QKeySequence(Qt::Key_Delete),
+     "Delete",
+     {"", "asked, reload", "asked, reload"}},
+    {"Refresh",
+     &frmMainControls::mnuViewRefresh,
+     QKeySequence(Qt::Key_F5),
+     nullptr,
+     {"reload", "reload", "reload"}},
+    {"Help",
+     &frmMainControls::mnuHelpTavisk,
+     QKeySequence(Qt::Key_F1),
+     nullptr,
+     {"help", "help", "help"}},
+    {"About", &frmMainControls::mnuHelpAbout, {}, nullptr, {"frmAbout", "frmAbout", "frmAbout"}},
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Door)
 
 class TestCommandDispatch final : public QObject {
     Q_OBJECT
@@ -59,32 +85,16 @@ class TestCommandDispatch final : public QObject {
 private slots:
     void init();
     void cleanup();
-    void statesAfterStartup();
-    void nothingSelected_data();
-    void nothingSelected();
-    void applicationSelected_data();
-    void applicationSelected();
-    void associationSelected_data();
-    void associationSelected();
+    void dispatch_data();
+    void dispatch();
     void commandsActOnTheNodeSelectedWhenTheyRun();
     void toolbarKeysCompareCaseSensitively();
-    void f1InAnOperationsDialogOpensTheGuide();
 
 private:
-    void Start();
-    /// Selects a node as the user does, with a left click.
-    void Select(const QString& caption, const QString& fileType = {});
     TreeNode* Node(const QString& caption, const QString& fileType = {}) const;
-    QAction* MenuItem(const QString& command) const;
-    QKeySequence Shortcut(const QString& command) const;
-    QString ToolbarKey(const QString& command) const;
-    /// Runs a command through a door and reports what it did.
-    Outcome Run(const QString& command, Door door);
-    /// Runs the current data row with Alpha, or its file type, selected; a
-    /// question is answered No and every dialog cancelled, so nothing is written.
-    void RunRowWithSelection(const QString& fileType);
-    void ClickMenuItem(QAction* item);
-    void ClickToolbarButton(const QString& key);
+    void Select(const QString& caption, const QString& fileType = {});
+    /// Runs a command through a door; what it did, in the words of Command::does.
+    QString Run(const Command& command, Door door);
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<frmMain> m_form;
@@ -101,7 +111,23 @@ void TestCommandDispatch::init() {
     AddApplication("Alpha", "/usr/bin/alpha %1", {"txtfile", "logfile"});
     AddApplication("Beta", "/usr/bin/beta %1");
     AddFileType("pngfile", "PNG image");
-    Start();
+    m_loads = 0;
+    m_writes = 0;
+    m_form = std::make_unique<frmMain>();
+    frmMain::RegistryCalls calls = StoreCalls();
+    calls.EnumRegSubkey = [this](std::uint32_t root, std::string key, std::int32_t& index) {
+        // A load starts with the first application of the store.
+        m_loads += root == HKLM && key == modStoreLayout::StorePath && index == 0 ? 1 : 0;
+        return modRegistry::EnumRegSubkey(root, std::move(key), index);
+    };
+    m_form->setRegistryCalls(calls);
+    QVERIFY(m_form->Form_Load());
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    m_form->controls().treApplications->view()->setFocus();
+    tavisk::registry::setChangeListener(
+        [this](const std::vector<std::string>& keys) { m_writes += int(keys.size()); });
+    m_dialogs = std::make_unique<DialogWatcher>();
 }
 
 void TestCommandDispatch::cleanup() {
@@ -115,43 +141,11 @@ void TestCommandDispatch::cleanup() {
     QCOMPARE(MessageBox::pendingAnswers(), 0);
 }
 
-void TestCommandDispatch::Start() {
-    m_loads = 0;
-    m_writes = 0;
-    m_form = std::make_unique<frmMain>();
-    frmMain::RegistryCalls calls;
-    calls.ReadRegValue = [](std::uint32_t root, std::string key, std::string value) {
-        return modRegistry::ReadRegValue(root, std::move(key), std::move(value));
-    };
-    calls.WriteRegValue = [](std::uint32_t root, std::string key, std::string value,
-                             std::int32_t type, std::string data) {
-        modRegistry::WriteRegValue(root, std::move(key), std::move(value), type, std::move(data));
-    };
-    calls.EnumRegSubkey = [this](std::uint32_t root, std::string key, std::int32_t& index) {
-        // A load starts with the first application of the store.
-        if (root == HKLM && std::string_view(key) == modStoreLayout::StorePath && index == 0) {
-            ++m_loads;
-        }
-        return modRegistry::EnumRegSubkey(root, std::move(key), index);
-    };
-    m_form->setRegistryCalls(calls);
-    QVERIFY(m_form->Form_Load());
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    m_form->controls().treApplications->view()->setFocus();
-    tavisk::registry::setChangeListener([this](const std::vector<std::string>& keys) {
-        m_writes += static_cast<int>(keys.size());
-    });
-    m_dialogs = std::make_unique<DialogWatcher>();
-}
-
 TreeNode* TestCommandDispatch::Node(const QString& caption, const QString& fileType) const {
     for (TreeNode* node : m_form->controls().treApplications->nodes()) {
-        if (fileType.isEmpty() && node->parent() == nullptr && node->text() == caption) {
-            return node;
-        }
-        if (!fileType.isEmpty() && node->parent() != nullptr && node->parent()->text() == caption &&
-            node->text() == fileType) {
+        const TreeNode* parent = node->parent();
+        if (fileType.isEmpty() ? !parent && node->text() == caption
+                               : parent && parent->text() == caption && node->text() == fileType) {
             return node;
         }
     }
@@ -169,274 +163,105 @@ void TestCommandDispatch::Select(const QString& caption, const QString& fileType
     QCOMPARE(tree->selectedNode(), node);
 }
 
-QAction* TestCommandDispatch::MenuItem(const QString& command) const {
+QString TestCommandDispatch::Run(const Command& command, Door door) {
     const frmMainControls& ui = m_form->controls();
-    const QHash<QString, QAction*> items{
-        {QStringLiteral("New application"), ui.mnuFileNewApp},
-        {QStringLiteral("Associate file types"), ui.mnuNewFileType},
-        {QStringLiteral("Rename menu caption"), ui.mnuEditRenameApp},
-        {QStringLiteral("Change executable"), ui.mnuEditRenameExe},
-        {QStringLiteral("Delete"), ui.mnuEditDelete},
-        {QStringLiteral("Refresh"), ui.mnuViewRefresh},
-        {QStringLiteral("Help"), ui.mnuHelpTavisk},
-        {QStringLiteral("About"), ui.mnuHelpAbout},
-    };
-    return items.value(command);
-}
-
-QKeySequence TestCommandDispatch::Shortcut(const QString& command) const {
-    const QHash<QString, QKeySequence> keys{
-        {QStringLiteral("New application"), QKeySequence(Qt::CTRL | Qt::Key_N)},
-        {QStringLiteral("Associate file types"), QKeySequence(Qt::CTRL | Qt::Key_F)},
-        {QStringLiteral("Delete"), QKeySequence(Qt::Key_Delete)},
-        {QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5)},
-        {QStringLiteral("Help"), QKeySequence(Qt::Key_F1)},
-    };
-    return keys.value(command);
-}
-
-QString TestCommandDispatch::ToolbarKey(const QString& command) const {
-    const QHash<QString, QString> keys{
-        {QStringLiteral("New application"), QStringLiteral("NewApplication")},
-        {QStringLiteral("Associate file types"), QStringLiteral("AddFileTypes")},
-        {QStringLiteral("Rename menu caption"), QStringLiteral("rename")},
-        {QStringLiteral("Change executable"), QStringLiteral("changeexe")},
-        {QStringLiteral("Delete"), QStringLiteral("Delete")},
-    };
-    return keys.value(command);
-}
-
-void TestCommandDispatch::ClickMenuItem(QAction* item) {
-    // Opened from the menu bar, as the mouse opens it, and the item clicked.
-    QMenuBar* bar = m_form->menuBar();
-    QMenu* menu = nullptr;
-    for (QAction* title : bar->actions()) {
-        if (title->menu() != nullptr && title->menu()->actions().contains(item)) {
-            menu = title->menu();
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
-        }
-    }
-    QVERIFY(menu != nullptr);
-    QTRY_VERIFY(menu->isVisible());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    if (menu->isVisible()) {
-        menu->close(); // a disabled item leaves its menu open
-    }
-}
-
-void TestCommandDispatch::ClickToolbarButton(const QString& key) {
-    QAction* button = m_form->controls().ToolbarButtons.value(key);
-    QVERIFY(button != nullptr);
-    QWidget* widget = m_form->controls().Toolbar->widgetForAction(button);
-    QVERIFY(widget != nullptr);
-    QTest::mouseClick(widget, Qt::LeftButton);
-}
-
-Outcome TestCommandDispatch::Run(const QString& command, Door door) {
-    // Answers queued for the command's questions stay queued.
     const auto questions = MessageBox::history().size();
     m_dialogs->shown.clear();
     const int loads = m_loads;
-    const int writes = m_writes;
-    switch (door) {
-    case Door::Menu:
-        ClickMenuItem(MenuItem(command));
-        break;
-    case Door::Shortcut:
-        QTest::keySequence(QApplication::focusWidget(), Shortcut(command));
-        break;
-    case Door::Toolbar:
-        ClickToolbarButton(ToolbarKey(command));
-        break;
+    if (door == Menu) {
+        // Opened from the menu bar, as the mouse opens it, and the item clicked.
+        QAction* item = ui.*command.item;
+        QMenuBar* bar = m_form->menuBar();
+        for (QAction* title : bar->actions()) {
+            QMenu* menu = title->menu();
+            if (menu != nullptr && menu->actions().contains(item)) {
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+                [&] { QTRY_VERIFY(menu->isVisible()); }();
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+                menu->close(); // a disabled item leaves its menu open
+            }
+        }
+    } else if (door == Key) {
+        QTest::keySequence(QApplication::focusWidget(), command.key);
+    } else {
+        QAction* button = ui.ToolbarButtons.value(QString::fromLatin1(command.toolbar));
+        QTest::mouseClick(ui.Toolbar->widgetForAction(button), Qt::LeftButton);
     }
     QTest::qWait(50); // a dialog that is to come has come and gone
-    Outcome outcome;
-    outcome.dialogs = m_dialogs->shown;
-    outcome.questions = static_cast<int>(MessageBox::history().size() - questions);
-    outcome.loads = m_loads - loads;
-    outcome.writes = m_writes - writes;
-    frmHelp* help = modHelp::HelpWindow();
-    outcome.helpShown = help != nullptr && help->isVisible();
-    if (help != nullptr) {
+    QStringList did = m_dialogs->shown;
+    for (auto i = questions; i < MessageBox::history().size(); ++i) {
+        did << u"asked"_s;
+    }
+    for (int i = loads; i < m_loads; ++i) {
+        did << u"reload"_s;
+    }
+    if (frmHelp* help = modHelp::HelpWindow()) {
+        did << (help->isVisible() ? u"help"_s : u"hidden help"_s);
         help->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    return outcome;
+    return did.join(u", "_s);
 }
 
-void TestCommandDispatch::statesAfterStartup() {
-    const frmMainControls& ui = m_form->controls();
-    for (QAction* item :
-         {ui.mnuFileNewApp, ui.mnuFileExit, ui.mnuEditRenameApp, ui.mnuEditRenameExe,
-          ui.mnuEditDelete, ui.mnuViewRefresh, ui.mnuHelpTavisk, ui.mnuHelpAbout}) {
-        QVERIFY2(item->isEnabled(), qPrintable(item->text()));
+void TestCommandDispatch::dispatch_data() {
+    QTest::addColumn<int>("command");
+    QTest::addColumn<int>("door");
+    QTest::addColumn<int>("selected"); // nothing, an application, a file type
+    const char* const doors[] = {"menu", "key", "toolbar"};
+    const char* const selections[] = {"nothing", "Alpha", "Alpha's logfile"};
+    for (int command = 0; command < int(std::size(Commands)); ++command) {
+        for (int door : {Menu, Key, Toolbar}) {
+            if ((door == Key && Commands[command].key.isEmpty()) ||
+                (door == Toolbar && Commands[command].toolbar == nullptr)) {
+                continue;
+            }
+            for (int selected : {0, 1, 2}) {
+                QTest::addRow("%s by %s, %s selected", Commands[command].name, doors[door],
+                              selections[selected])
+                    << command << door << selected;
+            }
+        }
     }
-    QVERIFY(!ui.mnuNewFileType->isEnabled());
-    for (const char* key : {"NewApplication", "changeexe"}) {
-        QVERIFY2(ui.ToolbarButtons.value(QString::fromLatin1(key))->isEnabled(), key);
+}
+
+void TestCommandDispatch::dispatch() {
+    QFETCH(int, command);
+    QFETCH(int, door);
+    QFETCH(int, selected);
+    const Command& run = Commands[command];
+    if (selected > 0) {
+        Select(u"Alpha"_s, selected == 2 ? u"logfile"_s : QString());
     }
-    for (const char* key : {"AddFileTypes", "Delete", "rename"}) {
-        QVERIFY2(!ui.ToolbarButtons.value(QString::fromLatin1(key))->isEnabled(), key);
-    }
-    QVERIFY(ui.treApplications->selectedNode() == nullptr);
-    QVERIFY(ui.picBlank->isVisible());
-    QCOMPARE(ui.StatusBar1->panelText(1), QString());
-    // The offscreen platform cannot tell the lock keys: both panels blank.
-    QCOMPARE(ui.StatusBar1->panelText(3), QString());
-    QCOMPARE(ui.StatusBar1->panelText(4), QString());
-}
-
-namespace {
-
-// Rows: the command and door; the dialog expected (empty: none), the
-// questions asked, the loads of the tree, and whether the help window opened.
-void Columns() {
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<Door>("door");
-    QTest::addColumn<QString>("dialog");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<int>("loads");
-    QTest::addColumn<bool>("help");
-}
-
-const char* DoorName(Door door) {
-    switch (door) {
-    case Door::Menu:
-        return "menu";
-    case Door::Shortcut:
-        return "key";
-    case Door::Toolbar:
-        return "toolbar";
-    }
-    return "";
-}
-
-void Row(const char* command, Door door, const char* dialog, int questions = 0, int loads = 0,
-         bool help = false) {
-    QTest::addRow("%s by %s", command, DoorName(door))
-        << QString::fromLatin1(command) << door << QString::fromLatin1(dialog) << questions << loads
-        << help;
-}
-
-} // namespace
-
-void TestCommandDispatch::nothingSelected_data() {
-    Columns();
-    for (Door door : {Door::Menu, Door::Shortcut, Door::Toolbar}) {
-        Row("New application", door, "frmNewApplication");
-        Row("Associate file types", door, ""); // disabled since the load
-        Row("Delete", door, "");               // the menu's checks; the button is disabled
-    }
-    for (Door door : {Door::Menu, Door::Toolbar}) {
-        Row("Rename menu caption", door, ""); // the menu's item checks; the button is disabled
-        Row("Change executable", door, "");   // enabled, and checks the selection
-    }
-    Row("Refresh", Door::Menu, "", 0, 1);
-    Row("Refresh", Door::Shortcut, "", 0, 1);
-    Row("Help", Door::Menu, "", 0, 0, true);
-    Row("Help", Door::Shortcut, "", 0, 0, true);
-    Row("About", Door::Menu, "frmAbout");
-}
-
-void TestCommandDispatch::nothingSelected() {
-    QFETCH(QString, command);
-    QFETCH(Door, door);
-    QFETCH(QString, dialog);
-    QFETCH(int, questions);
-    QFETCH(int, loads);
-    QFETCH(bool, help);
-    const Outcome outcome = Run(command, door);
-    QCOMPARE(outcome.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
-    QCOMPARE(outcome.questions, questions);
-    QCOMPARE(outcome.loads, loads);
-    QCOMPARE(outcome.helpShown, help);
-    QCOMPARE(outcome.writes, 0); // every dialog was cancelled
-}
-
-void TestCommandDispatch::RunRowWithSelection(const QString& fileType) {
-    QFETCH(QString, command);
-    QFETCH(Door, door);
-    QFETCH(QString, dialog);
-    QFETCH(int, questions);
-    QFETCH(int, loads);
-    Select(QStringLiteral("Alpha"), fileType);
-    if (questions > 0) {
+    const QString does = QString::fromLatin1(run.does[selected]);
+    if (does.startsWith(u"asked"_s)) {
         MessageBox::setNextAnswer(MessageBox::Answer::No);
     }
-    const Outcome outcome = Run(command, door);
-    QCOMPARE(outcome.dialogs, dialog.isEmpty() ? QStringList() : QStringList{dialog});
-    QCOMPARE(outcome.questions, questions);
-    QCOMPARE(outcome.loads, loads);
-    QCOMPARE(outcome.writes, 0);
-}
-
-void TestCommandDispatch::applicationSelected_data() {
-    Columns();
-    for (Door door : {Door::Menu, Door::Shortcut, Door::Toolbar}) {
-        Row("New application", door, "frmNewApplication");
-        Row("Associate file types", door, "frmFileTypes");
-        Row("Delete", door, "", 1, 1); // asked, answered No, reloaded all the same
-    }
-    for (Door door : {Door::Menu, Door::Toolbar}) {
-        Row("Rename menu caption", door, "frmRenameApp");
-        Row("Change executable", door, "frmChangeExe");
-    }
-    Row("Refresh", Door::Menu, "", 0, 1);
-    Row("Refresh", Door::Shortcut, "", 0, 1);
-}
-
-void TestCommandDispatch::applicationSelected() {
-    RunRowWithSelection(QString());
-}
-
-void TestCommandDispatch::associationSelected_data() {
-    Columns();
-    for (Door door : {Door::Menu, Door::Shortcut, Door::Toolbar}) {
-        Row("Associate file types", door, "frmFileTypes");
-        Row("Delete", door, "", 1, 1);
-    }
-    for (Door door : {Door::Menu, Door::Toolbar}) {
-        Row("Rename menu caption", door, ""); // disabled for a file type
-        Row("Change executable", door, "");
-    }
-}
-
-void TestCommandDispatch::associationSelected() {
-    RunRowWithSelection(QStringLiteral("logfile"));
+    QCOMPARE(Run(run, Door(door)), does);
+    QCOMPARE(m_writes, 0); // every dialog was cancelled, every question answered No
 }
 
 void TestCommandDispatch::commandsActOnTheNodeSelectedWhenTheyRun() {
     const frmMainControls& ui = m_form->controls();
-    Select(QStringLiteral("Alpha"));
-    Node(QStringLiteral("Alpha"))->setExpanded(true);
-    // The arrow key moves the selection to the first file type, without an update.
+    Select(u"Alpha"_s);
+    Node(u"Alpha"_s)->setExpanded(true);
+    // The arrow key moves the selection to the first file type, without an
+    // update: the application's commands stay enabled, but act on the type.
     QTest::keyClick(ui.treApplications->view(), Qt::Key_Down);
     const TreeNode* selected = ui.treApplications->selectedNode();
     QVERIFY(selected != nullptr);
-    QCOMPARE(selected->parent(), Node(QStringLiteral("Alpha")));
+    QCOMPARE(selected->parent(), Node(u"Alpha"_s));
     const QString type = selected->text();
-    const QString other =
-        type == QStringLiteral("txtfile") ? QStringLiteral("logfile") : QStringLiteral("txtfile");
-    QVERIFY(ui.ToolbarButtons.value(QStringLiteral("rename"))->isEnabled());
-    QVERIFY(ui.ToolbarButtons.value(QStringLiteral("changeexe"))->isEnabled());
-    QVERIFY(ui.mnuEditRenameApp->isEnabled());
-    QVERIFY(ui.mnuEditRenameExe->isEnabled());
-
-    for (Door door : {Door::Menu, Door::Toolbar}) {
-        for (const char* command : {"Rename menu caption", "Change executable"}) {
-            const Outcome outcome = Run(QString::fromLatin1(command), door);
-            QVERIFY2(outcome.dialogs.isEmpty(), command);
-            QCOMPARE(outcome.questions, 0);
-            QCOMPARE(outcome.writes, 0);
-        }
+    for (const Command& command : {Commands[2], Commands[3]}) {
+        QVERIFY(ui.ToolbarButtons.value(QString::fromLatin1(command.toolbar))->isEnabled());
+        QVERIFY((ui.*command.item)->isEnabled());
+        QCOMPARE(Run(command, Menu), QString());
+        QCOMPARE(Run(command, Toolbar), QString());
     }
     // Delete removes the file type now selected, not the application.
     MessageBox::setNextAnswer(MessageBox::Answer::Yes);
-    const Outcome deleted = Run(QStringLiteral("Delete"), Door::Toolbar);
-    QCOMPARE(deleted.questions, 1);
-    QVERIFY(Node(QStringLiteral("Alpha"), type) == nullptr);
-    QVERIFY(Node(QStringLiteral("Alpha"), other) != nullptr);
-    QVERIFY(modRegistry::RegKeyExists(HKLM, modStoreLayout::ApplicationKey("Alpha")));
+    QCOMPARE(Run(Commands[4], Toolbar), u"asked, reload"_s);
+    QVERIFY(Node(u"Alpha"_s, type) == nullptr);
+    QCOMPARE(Node(u"Alpha"_s)->childCount(), 1);
 }
 
 void TestCommandDispatch::toolbarKeysCompareCaseSensitively() {
@@ -446,28 +271,9 @@ void TestCommandDispatch::toolbarKeysCompareCaseSensitively() {
         QTest::qWait(30);
         QVERIFY2(m_dialogs->shown.isEmpty(), key);
     }
-    m_form->Toolbar_ButtonClick(QStringLiteral("NewApplication"));
+    m_form->Toolbar_ButtonClick(u"NewApplication"_s);
     QTest::qWait(30);
     QCOMPARE(m_dialogs->shown, QStringList{"frmNewApplication"});
-}
-
-void TestCommandDispatch::f1InAnOperationsDialogOpensTheGuide() {
-    bool helpOpened = false;
-    m_dialogs->Then([&helpOpened](QDialog& shown) {
-        auto& dialog = static_cast<frmNewApplication&>(shown);
-        QTest::keyClick(dialog.txtName, Qt::Key_F1);
-        frmHelp* help = modHelp::HelpWindow();
-        helpOpened =
-            help != nullptr && help->isVisible() && QApplication::activeModalWidget() == help;
-        if (help != nullptr) {
-            help->close();
-        }
-        dialog.cmdCancel->click();
-    });
-    const Outcome outcome = Run(QStringLiteral("New application"), Door::Menu);
-    QCOMPARE(outcome.dialogs, QStringList{"frmNewApplication"});
-    QVERIFY(helpOpened);
-    QCOMPARE(outcome.writes, 0);
 }
 
 QTEST_MAIN(TestCommandDispatch)

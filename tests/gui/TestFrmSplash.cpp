@@ -19,6 +19,7 @@
 #include <memory>
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
 using namespace GuiTestSupport;
 
 class TestFrmSplash final : public QObject {
@@ -51,7 +52,7 @@ void TestFrmSplash::cleanup() {
 
 void TestFrmSplash::lookAndVersion() {
     frmSplash splash([] { return true; });
-    QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version"));
+    QCOMPARE(splash.lblVersion->text(), u"Version"_s);
     splash.Form_Load();
     splash.show();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
@@ -59,9 +60,9 @@ void TestFrmSplash::lookAndVersion() {
     QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version " TAVISK_PROJECT_VERSION));
     QCOMPARE(splash.palette().color(splash.backgroundRole()), QColor(Qt::white));
     QVERIFY(splash.autoFillBackground());
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(qAbs(splash.frameGeometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(splash.frameGeometry().center().y() - screen.center().y()) <= 1);
+    const QPoint off =
+        splash.frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    QVERIFY(qAbs(off.x()) <= 1 && qAbs(off.y()) <= 1);
     // Both pictures are drawn and lie inside the window, the label too.
     for (QLabel* picture : {splash.Picture1, splash.Picture2}) {
         QVERIFY(!picture->pixmap().isNull());
@@ -70,8 +71,6 @@ void TestFrmSplash::lookAndVersion() {
     QVERIFY(splash.rect().contains(splash.lblVersion->geometry()));
     QVERIFY(splash.lblVersion->sizeHint().width() <= splash.lblVersion->width());
     QVERIFY(splash.Timer1->isActive());
-    QCOMPARE(splash.Timer1->interval(), 1000);
-    QVERIFY(splash.Timer1->isSingleShot());
 }
 
 void TestFrmSplash::handsOverAfterTheTreeIsLoaded() {
@@ -90,15 +89,7 @@ void TestFrmSplash::handsOverAfterTheTreeIsLoaded() {
     splash = std::make_unique<frmSplash>([&] {
         handedOverAfter = clock.elapsed();
         m_main = std::make_unique<frmMain>();
-        frmMain::RegistryCalls calls;
-        calls.ReadRegValue = [](std::uint32_t root, std::string key, std::string value) {
-            return modRegistry::ReadRegValue(root, std::move(key), std::move(value));
-        };
-        calls.WriteRegValue = [](std::uint32_t root, std::string key, std::string value,
-                                 std::int32_t type, std::string data) {
-            modRegistry::WriteRegValue(root, std::move(key), std::move(value), type,
-                                       std::move(data));
-        };
+        frmMain::RegistryCalls calls = StoreCalls();
         calls.EnumRegSubkey = [&](std::uint32_t root, std::string key, std::int32_t& index) {
             ++enumerations;
             splashUpDuringLoad = splashUpDuringLoad && splash->isVisible();
@@ -144,11 +135,8 @@ void TestFrmSplash::characterKeyHandsOverAtOnce() {
     splash.show();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
 
-    // A modifier alone is no character: nothing happens.
-    QTest::keyClick(&splash, Qt::Key_Shift);
+    QTest::keyClick(&splash, Qt::Key_Shift); // a modifier alone is no character
     QCOMPARE(shown, 0);
-    QVERIFY(splash.isVisible());
-
     QTest::keyClick(&splash, Qt::Key_Escape);
     QCOMPARE(shown, 1);
     QVERIFY(!splash.isVisible());
@@ -162,13 +150,8 @@ void TestFrmSplash::failedStartupEndsTheProgram() {
     MessageBox::setNextAnswer(MessageBox::Answer::Ok);
     frmSplash splash([this] {
         m_main = std::make_unique<frmMain>();
-        frmMain::RegistryCalls calls;
+        frmMain::RegistryCalls calls = StoreCalls();
         calls.ReadRegValue = [](std::uint32_t, std::string, std::string) -> std::string {
-            throw std::runtime_error("the store went away");
-        };
-        calls.WriteRegValue = [](std::uint32_t, std::string, std::string, std::int32_t,
-                                 std::string) {};
-        calls.EnumRegSubkey = [](std::uint32_t, std::string, std::int32_t&) -> std::string {
             throw std::runtime_error("the store went away");
         };
         m_main->setRegistryCalls(calls);
@@ -185,8 +168,11 @@ void TestFrmSplash::failedStartupEndsTheProgram() {
     QVERIFY(!splash.isVisible());
     QVERIFY(!m_main->isVisible());
     QCOMPARE(MessageBox::history().size(), 1);
-    QCOMPARE(MessageBox::history().front().text,
-             QStringLiteral("An error occurred whilst loading Tavisk."));
+    const MessageBox::Shown& shown = MessageBox::history().first();
+    QCOMPARE(shown.text, u"An error occurred whilst loading Tavisk."_s);
+    QCOMPARE(shown.icon, MessageBox::Icon::Critical);
+    QCOMPARE(shown.buttons, MessageBox::Buttons::Ok);
+    QCOMPARE(shown.title, u"Tavisk"_s);
 }
 
 void TestFrmSplash::theProgramLoadsItsStore() {
@@ -199,7 +185,7 @@ void TestFrmSplash::theProgramLoadsItsStore() {
     QString marker;
     QElapsedTimer waited;
     waited.start();
-    while (marker != QStringLiteral("1") && waited.elapsed() < 20000) {
+    while (marker != u"1"_s && waited.elapsed() < 20000) {
         QTest::qWait(200);
         QVERIFY(tavisk::registry::openStore(m_profile->storeFile().toStdString()).ok());
         marker = Read(modRegistry::HKLM, modStoreLayout::StorePath, "RunBefore");
@@ -207,7 +193,7 @@ void TestFrmSplash::theProgramLoadsItsStore() {
     }
     program.kill();
     program.waitForFinished();
-    QCOMPARE(marker, QStringLiteral("1"));
+    QCOMPARE(marker, u"1"_s);
 }
 
 QTEST_MAIN(TestFrmSplash)

@@ -9,7 +9,6 @@
 #include "modKeyState.h"
 
 #include <QLabel>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <X11/XKBlib.h>
@@ -17,6 +16,7 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
 using namespace GuiTestSupport;
 
 class TestKeyStateX11 final : public QObject {
@@ -26,8 +26,6 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
-    void cleanup();
-    void watcherFollowsTheIndicators();
     void statusBarFollowsTheLockKeys();
 
 private:
@@ -40,7 +38,7 @@ private:
 };
 
 void TestKeyStateX11::initTestCase() {
-    if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    if (QGuiApplication::platformName() != u"xcb"_s) {
         QSKIP("needs an X server (run under xvfb-run with QT_QPA_PLATFORM=xcb)");
     }
     m_other = XOpenDisplay(nullptr);
@@ -63,38 +61,17 @@ void TestKeyStateX11::init() {
     QTRY_VERIFY(!modKeyState::QueryLockKeys().capsLock && !modKeyState::QueryLockKeys().numLock);
 }
 
-void TestKeyStateX11::cleanup() {
-    m_profile.reset();
-}
-
 void TestKeyStateX11::Lock(unsigned mask, bool on) {
     XkbLockModifiers(m_other, XkbUseCoreKbd, mask, on ? mask : 0);
     XSync(m_other, False);
-}
-
-void TestKeyStateX11::watcherFollowsTheIndicators() {
-    modKeyState::LockKeyWatcher watcher;
-    QVERIFY(watcher.following());
-    QVERIFY(watcher.state().known);
-    QVERIFY(!watcher.state().capsLock);
-    QSignalSpy changes(&watcher, &modKeyState::LockKeyWatcher::changed);
-
-    Lock(LockMask, true);
-    QTRY_VERIFY(watcher.state().capsLock);
-    QVERIFY(!watcher.state().numLock);
-    Lock(m_numLockMask, true);
-    QTRY_VERIFY(watcher.state().numLock);
-    Lock(LockMask, false);
-    QTRY_VERIFY(!watcher.state().capsLock);
-    QCOMPARE(changes.size(), 3);
 }
 
 void TestKeyStateX11::statusBarFollowsTheLockKeys() {
     frmMain form;
     QVERIFY(form.Form_Load());
     StatusBar* bar = form.controls().StatusBar1;
-    QCOMPARE(bar->panelText(3), QStringLiteral("CAPS"));
-    QCOMPARE(bar->panelText(4), QStringLiteral("NUM"));
+    QCOMPARE(bar->panelText(3), u"CAPS"_s);
+    QCOMPARE(bar->panelText(4), u"NUM"_s);
     // A panel is drawn active when its label is enabled.
     const auto active = [bar](int panel) {
         for (const QLabel* label : bar->findChildren<QLabel*>()) {

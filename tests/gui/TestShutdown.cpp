@@ -23,15 +23,14 @@ class TestShutdown final : public QObject {
 private slots:
     void init();
     void cleanup();
-    void exitEndsTheProgramWithoutAPrompt();
-    void closeBoxEndsTheProgramWithoutAPrompt();
+    void endsWithoutAPrompt_data();
+    void endsWithoutAPrompt();
     void unloadAllFormsClosesHiddenAndShownWindows();
 
 private:
     /// Starts the main window with the guide open beside it, runs the event
     /// loop, and ends it through end; the loop's result.
     int RunAndEnd(const std::function<void(frmMain&)>& end);
-    void VerifyEverythingClosed();
 
     std::unique_ptr<TempProfile> m_profile;
     std::unique_ptr<frmMain> m_form;
@@ -67,20 +66,19 @@ int TestShutdown::RunAndEnd(const std::function<void(frmMain&)>& end) {
     });
 }
 
-void TestShutdown::VerifyEverythingClosed() {
-    QVERIFY(m_form != nullptr);
-    QVERIFY(!m_form->isVisible());
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(modHelp::HelpWindow() == nullptr);
-    QVERIFY(MessageBox::history().isEmpty());
-    QCOMPARE(m_writes, 0);
+void TestShutdown::endsWithoutAPrompt_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("File > Exit") << false;
+    QTest::newRow("close box") << true;
 }
 
-void TestShutdown::exitEndsTheProgramWithoutAPrompt() {
-    const int result = RunAndEnd([](frmMain& form) {
+void TestShutdown::endsWithoutAPrompt() {
+    QFETCH(bool, closeBox);
+    const int result = RunAndEnd([closeBox](frmMain& form) {
+        if (closeBox) {
+            QVERIFY(form.close());
+            return;
+        }
         // File > Exit, clicked in its open menu.
         QMenuBar* bar = form.menuBar();
         QMenu* file = form.controls().mnuFile;
@@ -90,13 +88,15 @@ void TestShutdown::exitEndsTheProgramWithoutAPrompt() {
                           file->actionGeometry(form.controls().mnuFileExit).center());
     });
     QVERIFY(result != TimedOut);
-    VerifyEverythingClosed();
-}
-
-void TestShutdown::closeBoxEndsTheProgramWithoutAPrompt() {
-    const int result = RunAndEnd([](frmMain& form) { QVERIFY(form.close()); });
-    QVERIFY(result != TimedOut);
-    VerifyEverythingClosed();
+    QVERIFY(m_form != nullptr);
+    QVERIFY(!m_form->isVisible());
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        QVERIFY2(!widget->isVisible(), widget->metaObject()->className());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(modHelp::HelpWindow() == nullptr);
+    QVERIFY(MessageBox::history().isEmpty());
+    QCOMPARE(m_writes, 0);
 }
 
 void TestShutdown::unloadAllFormsClosesHiddenAndShownWindows() {

@@ -1,18 +1,22 @@
 // The main window's layout on a real window: the width floor, the panels and
 // their contents, and the splitter drag with its bounds and its clamp.
-#include "TempStore.h"
+#include "GuiTestSupport.h"
 #include "frmMain.h"
 
 #include "MessageBox.h"
 #include "TreeView.h"
 #include "Twips.h"
+#include "modFunctions.h"
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+using namespace GuiTestSupport;
 using modLayout::Box;
 
 class TestFrmMainLayout final : public QObject {
@@ -23,11 +27,11 @@ private slots:
     void cleanup();
     void startsWithTheSplitterAt3000();
     void narrowWindowSpringsBackTo3000();
-    void resizingMovesTheRightEdgeOnly();
     void dragStaysWithinItsBoundsAndClampsOnRelease();
-    void clickWithoutMovingChangesNothing();
     void onlyTheStripBetweenThePanelsGrabs();
     void tinyHeightsNeverFail();
+    void centreFormKeepsTheWindowOnTheScreen_data();
+    void centreFormKeepsTheWindowOnTheScreen();
 
 private:
     void resizeTo(int width, int height);
@@ -35,13 +39,13 @@ private:
     void verifyFills() const;
     static void verifyPlaced(const QWidget* widget, const Box& box);
 
-    std::unique_ptr<TempStore> m_store;
+    std::unique_ptr<TempProfile> m_store;
     std::unique_ptr<frmMain> m_form;
 };
 
 void TestFrmMainLayout::init() {
     MessageBox::clearHistory();
-    m_store = std::make_unique<TempStore>();
+    m_store = std::make_unique<TempProfile>();
     QVERIFY(m_store->ok());
     m_form = std::make_unique<frmMain>();
     QVERIFY(m_form->Form_Load());
@@ -96,19 +100,9 @@ void TestFrmMainLayout::startsWithTheSplitterAt3000() {
     QCOMPARE(boxes.picPanelTopRight.left + boxes.picPanelTopRight.width, W - 170);
     QVERIFY(!m_form->controls().picSplitter->isVisible());
     verifyFills();
-}
 
-void TestFrmMainLayout::narrowWindowSpringsBackTo3000() {
-    resizeTo(20, m_form->height());
-    QTRY_VERIFY(m_form->OuterWidth() >= 3000);
-    QVERIFY(m_form->OuterWidth() < 3000 + Twips::FromPixels(1));
-    QCOMPARE(m_form->PanelBoxes().imgSplitter.left, 1500.0);
-    verifyFills();
-}
-
-void TestFrmMainLayout::resizingMovesTheRightEdgeOnly() {
+    // Resized, only the right edge moves.
     resizeTo(m_form->width() + 200, m_form->height() + 50);
-    const modLayout::PanelBoxes& boxes = m_form->PanelBoxes();
     QCOMPARE(boxes.imgSplitter.left, 3000.0);
     QCOMPARE(boxes.picPanelTopRight.left + boxes.picPanelTopRight.width,
              m_form->OuterWidth() - 170);
@@ -121,11 +115,25 @@ void TestFrmMainLayout::resizingMovesTheRightEdgeOnly() {
     verifyFills();
 }
 
+void TestFrmMainLayout::narrowWindowSpringsBackTo3000() {
+    resizeTo(20, m_form->height());
+    QTRY_VERIFY(m_form->OuterWidth() >= 3000);
+    QVERIFY(m_form->OuterWidth() < 3000 + Twips::FromPixels(1));
+    QCOMPARE(m_form->PanelBoxes().imgSplitter.left, 1500.0);
+    verifyFills();
+}
+
 void TestFrmMainLayout::dragStaysWithinItsBoundsAndClampsOnRelease() {
     const frmMainControls& ui = m_form->controls();
     const modLayout::PanelBoxes& boxes = m_form->PanelBoxes();
     const double W = m_form->OuterWidth();
     const Box before = boxes.picPanelLeft;
+
+    // A click without a move changes nothing.
+    mouse(QEvent::MouseButtonPress, 50);
+    mouse(QEvent::MouseButtonRelease, 50);
+    QCOMPARE(boxes.picPanelLeft, before);
+    QCOMPARE(boxes.imgSplitter.left, 3000.0);
 
     mouse(QEvent::MouseButtonPress, 50);
     QVERIFY(m_form->SplitterDragging());
@@ -157,15 +165,6 @@ void TestFrmMainLayout::dragStaysWithinItsBoundsAndClampsOnRelease() {
     mouse(QEvent::MouseButtonRelease, 2100 - boxes.imgSplitter.left);
     QCOMPARE(boxes.imgSplitter.left, 2100.0);
     verifyFills();
-}
-
-void TestFrmMainLayout::clickWithoutMovingChangesNothing() {
-    const modLayout::PanelBoxes before = m_form->PanelBoxes();
-    mouse(QEvent::MouseButtonPress, 50);
-    mouse(QEvent::MouseButtonRelease, 50);
-    QCOMPARE(m_form->PanelBoxes().picPanelLeft, before.picPanelLeft);
-    QCOMPARE(m_form->PanelBoxes().picPanelTopRight, before.picPanelTopRight);
-    QCOMPARE(m_form->PanelBoxes().imgSplitter, before.imgSplitter);
 }
 
 void TestFrmMainLayout::onlyTheStripBetweenThePanelsGrabs() {
@@ -204,6 +203,27 @@ void TestFrmMainLayout::tinyHeightsNeverFail() {
     resizeTo(m_form->width(), 500);
     QCOMPARE(boxes.picPanelLeft.height, m_form->OuterHeight() - 1400);
     verifyFills();
+}
+
+void TestFrmMainLayout::centreFormKeepsTheWindowOnTheScreen_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("position");
+    // On the offscreen platform's screen of 800 x 800 pixels.
+    QTest::newRow("fits: centred") << QSize(400, 300) << QPoint(200, 250);
+    QTest::newRow("screen-sized") << QSize(800, 800) << QPoint(0, 0);
+    QTest::newRow("too wide") << QSize(1000, 300) << QPoint(0, 250);
+    QTest::newRow("too high") << QSize(600, 900) << QPoint(100, 0);
+    QTest::newRow("too large") << QSize(1184, 900) << QPoint(0, 0);
+}
+
+void TestFrmMainLayout::centreFormKeepsTheWindowOnTheScreen() {
+    QFETCH(QSize, size);
+    QFETCH(QPoint, position);
+    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    QWidget window;
+    window.resize(size);
+    modFunctions::CentreForm(&window);
+    QCOMPARE(window.frameGeometry().topLeft(), position);
 }
 
 QTEST_MAIN(TestFrmMainLayout)

@@ -1,7 +1,7 @@
 // The selection and the details panels: the update runs on the release of a
 // mouse button or of Enter in the tree, never on a mere change of selection,
 // and always concerns the selected node.
-#include "TempStore.h"
+#include "GuiTestSupport.h"
 #include "frmMain.h"
 
 #include "MessageBox.h"
@@ -9,13 +9,14 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTest>
 
 #include <memory>
 
-using modRegistry::HKCR;
-using modRegistry::HKLM;
+using namespace Qt::StringLiterals;
+using namespace GuiTestSupport;
 
 namespace {
 
@@ -34,9 +35,9 @@ private slots:
     void arrowKeysWaitForEnter();
     void releaseOverEmptySpace();
     void refreshClearsTheSelection();
-    void applicationDetails();
-    void associationDetails();
-    void missingValuesShowNotFound();
+    void detailsShowTheStoreAsPlainText();
+    void headingIsolatesAndFitsTheCaption_data();
+    void headingIsolatesAndFitsTheCaption();
 
 private:
     void verifyCommands(Commands expected) const;
@@ -44,19 +45,19 @@ private:
     TreeNode* node(const char* key) const;
     QWidget* viewport() const;
 
-    std::unique_ptr<TempStore> m_store;
+    std::unique_ptr<TempProfile> m_store;
     std::unique_ptr<frmMain> m_form;
 };
 
 void TestFrmMainSelection::init() {
     MessageBox::clearHistory();
-    m_store = std::make_unique<TempStore>();
+    m_store = std::make_unique<TempProfile>();
     QVERIFY(m_store->ok());
     // X1 Alpha (.log, .txt), X4 Beta, X5 Gamma (.png); nodes are found by
     // key, or by text for the file types.
-    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "01 May 2026", {".txt", ".log"});
-    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "02 May 2026");
-    TempStore::AddApplication("Gamma", "/usr/bin/gamma %1", "03 May 2026", {".png"});
+    AddApplication("Alpha", "/usr/bin/alpha %1", {".txt", ".log"});
+    AddApplication("Beta", "/usr/bin/beta %1");
+    AddApplication("Gamma", "/usr/bin/gamma %1", {".png"});
     m_form = std::make_unique<frmMain>();
     QVERIFY(m_form->Form_Load());
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -78,7 +79,7 @@ TreeNode* TestFrmMainSelection::node(const char* key) const {
         return keyed;
     }
     for (TreeNode* each : tree->nodes()) {
-        if (each->text() == QLatin1String(key)) {
+        if (each->text() == QString::fromUtf8(key)) {
             return each;
         }
     }
@@ -129,12 +130,12 @@ void TestFrmMainSelection::rightReleaseUpdatesForTheSelectedNode() {
     verifyCommands(Commands::Cleared);
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf("X4"));
     verifyCommands(Commands::Application);
-    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), u"'\u2068Beta\u2069' Details"_s);
 
     tree->setSelectedNode(node(".png")); // .png under Gamma
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".png"));
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.png\u2069' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), u"'\u2068.png\u2069' Details"_s);
 
     // Back to an application: its commands come back.
     tree->setSelectedNode(node("X1"));
@@ -146,10 +147,10 @@ void TestFrmMainSelection::rightReleaseOverAnotherNodeKeepsTheSelectedNodesPanel
     const frmMainControls& ui = m_form->controls();
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X4"));
     QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
-    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), u"'\u2068Beta\u2069' Details"_s);
     QTest::mouseClick(viewport(), Qt::RightButton, {}, centreOf(".txt"));
     QCOMPARE(ui.treApplications->selectedNode(), node("X4"));
-    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Beta\u2069' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), u"'\u2068Beta\u2069' Details"_s);
     verifyCommands(Commands::Application);
 }
 
@@ -162,10 +163,10 @@ void TestFrmMainSelection::arrowKeysWaitForEnter() {
     QTest::keyClick(tree->view(), Qt::Key_Down);
     QCOMPARE(tree->selectedNode(), node(".txt"));
     verifyCommands(Commands::Application); // still Alpha's panel and commands
-    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068Alpha\u2069' Details"));
+    QCOMPARE(ui.lblAppDetails->text(), u"'\u2068Alpha\u2069' Details"_s);
     QTest::keyClick(tree->view(), Qt::Key_Return);
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.txt\u2069' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), u"'\u2068.txt\u2069' Details"_s);
     // The keypad's Enter does the same.
     QTest::keyClick(tree->view(), Qt::Key_Home);
     QTest::keyClick(tree->view(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -183,7 +184,7 @@ void TestFrmMainSelection::releaseOverEmptySpace() {
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, empty);
     QCOMPARE(ui.treApplications->selectedNode(), node(".log"));
     verifyCommands(Commands::Association);
-    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.log\u2069' Details"));
+    QCOMPARE(ui.lblFTDetails->text(), u"'\u2068.log\u2069' Details"_s);
 }
 
 void TestFrmMainSelection::refreshClearsTheSelection() {
@@ -206,44 +207,72 @@ void TestFrmMainSelection::refreshClearsTheSelection() {
     QVERIFY(!ui.mnuEditRenameApp->isEnabled());
 }
 
-void TestFrmMainSelection::applicationDetails() {
-    // As plain text; the command without its "%1"s, the blank before it kept.
-    TempStore::AddApplication("<b>Bob's</b> & Co", "/opt/view%1er/run %1", "05 December 2026");
-    m_form->RefreshTree();
-    m_form->controls().treApplications->setSelectedNode(node("<b>Bob's</b> & Co"));
-    m_form->treApplications_MouseUp(Qt::RightButton);
+void TestFrmMainSelection::detailsShowTheStoreAsPlainText() {
     const frmMainControls& ui = m_form->controls();
-    QCOMPARE(ui.lblAppDetails->text(), QString("'\u2068<b>Bob's</b> & Co\u2069' Details"));
-    QCOMPARE(ui.lblAppDetails->textFormat(), Qt::PlainText);
-    QCOMPARE(ui.lblExePath->text(), QString("/opt/viewer/run "));
-    QCOMPARE(ui.lblAppCreated->text(), QString("05 December 2026"));
-    QCOMPARE(ui.Label1->text(), QString("Executable Path:"));
-    QCOMPARE(ui.Label2->text(), QString("Created:"));
-}
-
-void TestFrmMainSelection::associationDetails() {
-    TempStore::Write(HKCR, ".txt", "", "Text Document");
-    TempStore::Write(HKCR, modStoreLayout::CommandKey(".txt", "Alpha"), "CREATED", "09 May 2026");
+    Write(HKCR, ".txt", "", "Text Document");
+    Write(HKCR, modStoreLayout::CommandKey(".txt", "Alpha"), "CREATED", "09 May 2026");
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".txt"));
-    const frmMainControls& ui = m_form->controls();
-    QCOMPARE(ui.lblFTDetails->text(), QString("'\u2068.txt\u2069' Details"));
-    QCOMPARE(ui.lblFTCreated->text(), QString("09 May 2026"));
-    QCOMPARE(ui.lblDefinition->text(), QString("Text Document"));
-    QCOMPARE(ui.Label3->text(), QString("Definition:"));
-    QCOMPARE(ui.Label4->text(), QString("Created:"));
-}
+    QCOMPARE(ui.lblFTDetails->text(), u"'\u2068.txt\u2069' Details"_s);
+    QCOMPARE(ui.lblFTCreated->text(), u"09 May 2026"_s);
+    QCOMPARE(ui.lblDefinition->text(), u"Text Document"_s);
+    QCOMPARE(ui.Label3->text(), u"Definition:"_s);
+    QCOMPARE(ui.Label4->text(), u"Created:"_s);
 
-void TestFrmMainSelection::missingValuesShowNotFound() {
-    // .log has no description; its verb has no CREATED; Beta loses its PATH.
+    // .log has no description and its verb no CREATED; Beta loses its PATH.
     modRegistry::DeleteRegKey(HKCR, modStoreLayout::CommandKey(".log", "Alpha"));
     modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("Beta"));
-    const frmMainControls& ui = m_form->controls();
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf(".log"));
-    QCOMPARE(ui.lblFTCreated->text(), QString("Not Found"));
-    QCOMPARE(ui.lblDefinition->text(), QString("Not Found"));
+    QCOMPARE(ui.lblFTCreated->text(), u"Not Found"_s);
+    QCOMPARE(ui.lblDefinition->text(), u"Not Found"_s);
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, centreOf("X4"));
-    QCOMPARE(ui.lblExePath->text(), QString("Not Found"));
-    QCOMPARE(ui.lblAppCreated->text(), QString("Not Found"));
+    QCOMPARE(ui.lblExePath->text(), u"Not Found"_s);
+    QCOMPARE(ui.lblAppCreated->text(), u"Not Found"_s);
+
+    // The command without its "%1"s, the blank before it kept.
+    AddApplication("<b>Bob's</b> & Co", "/opt/view%1er/run %1", {}, "05 December 2026");
+    m_form->RefreshTree();
+    ui.treApplications->setSelectedNode(node("<b>Bob's</b> & Co"));
+    m_form->treApplications_MouseUp(Qt::RightButton);
+    QCOMPARE(ui.lblAppDetails->text(), u"'\u2068<b>Bob's</b> & Co\u2069' Details"_s);
+    QCOMPARE(ui.lblAppDetails->textFormat(), Qt::PlainText);
+    QCOMPARE(ui.lblExePath->text(), u"/opt/viewer/run "_s);
+    QCOMPARE(ui.lblAppCreated->text(), u"05 December 2026"_s);
+    QCOMPARE(ui.Label1->text(), u"Executable Path:"_s);
+    QCOMPARE(ui.Label2->text(), u"Created:"_s);
+}
+
+void TestFrmMainSelection::headingIsolatesAndFitsTheCaption_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("elided");
+    QTest::newRow("short") << u"Notepad"_s << false;
+    QTest::newRow("right-to-left") << u"محرر النصوص"_s << false;
+    QTest::newRow("long") << u"Viewer "_s.repeated(30) + u"End"_s << true;
+}
+
+void TestFrmMainSelection::headingIsolatesAndFitsTheCaption() {
+    QFETCH(QString, caption);
+    QFETCH(bool, elided);
+    AddApplication(caption.toStdString(), "/usr/bin/x %1");
+    frmMain& form = *m_form;
+    form.RefreshTree();
+    TreeView* tree = form.controls().treApplications;
+    tree->setSelectedNode(node(caption.toUtf8().constData()));
+    form.treApplications_MouseUp();
+
+    const QLabel* heading = form.controls().lblAppDetails;
+    const QString whole = u"'\u2068"_s + caption + u"\u2069' Details"_s;
+    QCOMPARE(heading->text() == whole, !elided);
+    QCOMPARE(heading->toolTip(), elided ? whole : QString());
+    QVERIFY(heading->geometry().right() < form.controls().picAppDetails->width());
+    if (elided) {
+        QVERIFY(heading->text().startsWith(u"'\u2068Viewer Viewer"_s));
+        QVERIFY(heading->text().endsWith(u"\u2026\u2069' Details"_s));
+        // Wide enough again, the whole heading comes back.
+        form.resize(form.width() + QFontMetrics(heading->font()).horizontalAdvance(whole),
+                    form.height());
+        QTRY_COMPARE(heading->text(), whole);
+        QCOMPARE(heading->toolTip(), QString());
+    }
 }
 
 QTEST_MAIN(TestFrmMainSelection)

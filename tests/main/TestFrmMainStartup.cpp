@@ -1,6 +1,6 @@
 // Start-up, the load of the store into the tree, the first-run marker, the
 // refresh (F5 and View > Refresh) and both failure paths.
-#include "TempStore.h"
+#include "GuiTestSupport.h"
 #include "frmMain.h"
 
 #include "MessageBox.h"
@@ -20,7 +20,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using modRegistry::HKLM;
+using namespace Qt::StringLiterals;
+using namespace GuiTestSupport;
 
 class TestFrmMainStartup final : public QObject {
     Q_OBJECT
@@ -30,26 +31,22 @@ private slots:
     void cleanup();
     void nodeKeysTagsAndChildren();
     void firstRunMarkerWrittenOnce();
-    void emptyStoreAndMissingStoreKey();
-    void blanksAroundACaptionKeepItsAssociations();
-    void onlyRecordKeysAreListed();
+    void blanksKeptAndOnlyRecordKeysListed();
     void refreshKeepsExpandedByPosition();
     void f5FromTheTreeWhateverTheModifiers();
     void machineNameIsTheWholeHostName();
-    void startupFailureEndsTheProgram();
     void loadFailureKeepsWhatWasLoaded();
 
 private:
     frmMain& start();
-    TreeNode* nodeNamed(const QString& text) const;
 
-    std::unique_ptr<TempStore> m_store;
+    std::unique_ptr<TempProfile> m_store;
     std::unique_ptr<frmMain> m_form;
 };
 
 void TestFrmMainStartup::init() {
     MessageBox::clearHistory();
-    m_store = std::make_unique<TempStore>();
+    m_store = std::make_unique<TempProfile>();
     QVERIFY(m_store->ok());
 }
 
@@ -64,22 +61,13 @@ frmMain& TestFrmMainStartup::start() {
     return *m_form;
 }
 
-TreeNode* TestFrmMainStartup::nodeNamed(const QString& text) const {
-    for (TreeNode* node : m_form->controls().treApplications->nodes()) {
-        if (node->text() == text) {
-            return node;
-        }
-    }
-    return nullptr;
-}
-
 void TestFrmMainStartup::nodeKeysTagsAndChildren() {
-    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "01 May 2026", {".txt", ".log"});
-    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "02 May 2026");
-    TempStore::AddApplication("Gamma", "/opt/my tools/gamma %1", "03 May 2026", {".png"});
+    AddApplication("Alpha", "/usr/bin/alpha %1", {".txt", ".log"});
+    AddApplication("Beta", "/usr/bin/beta %1");
+    AddApplication("Gamma", "/opt/my tools/gamma %1", {".png"});
     // Beta lost its command: still listed, with the reader's "Not Found".
     modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("Beta"));
-    TempStore::Write(HKLM, modStoreLayout::ApplicationKey("Beta"), "CREATED", "02 May 2026");
+    Write(HKLM, modStoreLayout::ApplicationKey("Beta"), "CREATED", "02 May 2026");
 
     frmMain& form = start();
     TreeView* tree = form.controls().treApplications;
@@ -96,7 +84,7 @@ void TestFrmMainStartup::nodeKeysTagsAndChildren() {
         TreeNode* node = tree->nodeByKey(expected.key);
         QVERIFY2(node != nullptr, expected.key);
         QCOMPARE(node->text(), QString(expected.text));
-        QCOMPARE(node->imageKey(), QString("Application"));
+        QCOMPARE(node->imageKey(), u"Application"_s);
         QCOMPARE(node->tag(), QString(expected.tag));
         QCOMPARE(node->childCount(), expected.children);
         QCOMPARE(node->parent(), nullptr);
@@ -104,45 +92,35 @@ void TestFrmMainStartup::nodeKeysTagsAndChildren() {
     }
     for (int index : {2, 3, 6}) {
         TreeNode* child = tree->node(index);
-        QCOMPARE(child->imageKey(), QString("FileType"));
+        QCOMPARE(child->imageKey(), u"FileType"_s);
         QCOMPARE(child->key(), QString());
         QVERIFY(child->parent() != nullptr);
     }
-    QCOMPARE(tree->node(6)->text(), QString(".png"));
+    QCOMPARE(tree->node(6)->text(), u".png"_s);
     QCOMPARE(tree->node(6)->parent(), tree->nodeByKey("X5"));
     QCOMPARE(tree->selectedNode(), nullptr);
-    QCOMPARE(form.windowTitle(), QString("Tavisk"));
+    QCOMPARE(form.windowTitle(), u"Tavisk"_s);
 }
 
 void TestFrmMainStartup::firstRunMarkerWrittenOnce() {
     const std::string store = modStoreLayout::StorePath;
-    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string(modRegistry::NotFound));
+    QCOMPARE(Read(HKLM, store, "RunBefore"), QString(modRegistry::NotFound));
     start();
-    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string("1"));
+    QCOMPARE(Read(HKLM, store, "RunBefore"), u"1"_s);
     QCOMPARE(m_form->controls().treApplications->count(), 0); // a value, never an application
+    QCOMPARE(m_form->controls().StatusBar1->panelText(1), QString());
+    QVERIFY(m_form->controls().picBlank->isVisible());
 
     // A later start finds it and writes nothing.
-    TempStore::Write(HKLM, store, "RunBefore", "seen");
+    Write(HKLM, store, "RunBefore", "seen");
     start();
-    QCOMPARE(TempStore::Read(HKLM, store, "RunBefore"), std::string("seen"));
-}
-
-void TestFrmMainStartup::emptyStoreAndMissingStoreKey() {
-    frmMain& form = start();
-    QCOMPARE(form.controls().treApplications->count(), 0);
-    QCOMPARE(form.controls().StatusBar1->panelText(1), QString());
-    QVERIFY(form.controls().picBlank->isVisible());
+    QCOMPARE(Read(HKLM, store, "RunBefore"), u"seen"_s);
 
     // The first-run write refused: no store key at all, and still an empty tree.
     m_form = std::make_unique<frmMain>();
-    frmMain::RegistryCalls refusing{
-        [](std::uint32_t root, std::string key, std::string value) {
-            return modRegistry::ReadRegValue(root, key, value);
-        },
-        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
-        [](std::uint32_t root, std::string key, std::int32_t& index) {
-            return modRegistry::EnumRegSubkey(root, key, index);
-        }};
+    frmMain::RegistryCalls refusing = StoreCalls();
+    refusing.WriteRegValue = [](std::uint32_t, std::string, std::string, std::int32_t,
+                                std::string) {};
     m_form->setRegistryCalls(refusing);
     modRegistry::DeleteRegKey(HKLM, modStoreLayout::StorePath);
     QVERIFY(!modRegistry::RegKeyExists(HKLM, modStoreLayout::StorePath));
@@ -152,29 +130,21 @@ void TestFrmMainStartup::emptyStoreAndMissingStoreKey() {
     QVERIFY(MessageBox::history().isEmpty());
 }
 
-void TestFrmMainStartup::blanksAroundACaptionKeepItsAssociations() {
-    TempStore::AddApplication("  Padded ", "/usr/bin/pad %1", "04 May 2026", {".md"});
-    start();
-    TreeNode* node = nodeNamed("  Padded ");
-    QVERIFY(node != nullptr);
-    QCOMPARE(node->childCount(), 1);
-    QCOMPARE(m_form->controls().treApplications->node(node->index() + 1)->text(), QString(".md"));
-}
-
-void TestFrmMainStartup::onlyRecordKeysAreListed() {
-    TempStore::AddApplication("Deep", "/usr/bin/deep %1", "05 May 2026", {".txt"});
-    TempStore::Write(HKLM, modStoreLayout::AssociationKey("Deep", ".txt") + "\\Below", "x", "y");
+void TestFrmMainStartup::blanksKeptAndOnlyRecordKeysListed() {
+    AddApplication("  Padded ", "/usr/bin/pad %1", {".md"});
+    Write(HKLM, modStoreLayout::AssociationKey("  Padded ", ".md") + "\\Below", "x", "y");
     start();
     TreeView* tree = m_form->controls().treApplications;
     QCOMPARE(tree->count(), 2);
-    QCOMPARE(tree->node(2)->text(), QString(".txt"));
+    QCOMPARE(tree->node(1)->text(), u"  Padded "_s);
+    QCOMPARE(tree->node(2)->text(), u".md"_s);
     QCOMPARE(tree->node(2)->childCount(), 0);
 }
 
 void TestFrmMainStartup::refreshKeepsExpandedByPosition() {
-    TempStore::AddApplication("A", "/a %1", "x", {".a1", ".a2"});
-    TempStore::AddApplication("B", "/b %1", "x", {".b1"});
-    TempStore::AddApplication("C", "/c %1", "x", {".c1"});
+    AddApplication("A", "/a %1", {".a1", ".a2"});
+    AddApplication("B", "/b %1", {".b1"});
+    AddApplication("C", "/c %1", {".c1"});
     frmMain& form = start();
     TreeView* tree = form.controls().treApplications;
     tree->nodeByKey("X1")->setExpanded(true); // A
@@ -194,9 +164,9 @@ void TestFrmMainStartup::refreshKeepsExpandedByPosition() {
     }
     modRegistry::DeleteRegKey(HKLM, modStoreLayout::ApplicationKey("A"));
     form.RefreshTree();
-    QCOMPARE(tree->nodeByKey("X1")->text(), QString("B"));
+    QCOMPARE(tree->nodeByKey("X1")->text(), u"B"_s);
     QVERIFY(tree->nodeByKey("X1")->expanded());
-    QCOMPARE(tree->nodeByKey("X3")->text(), QString("C"));
+    QCOMPARE(tree->nodeByKey("X3")->text(), u"C"_s);
     QVERIFY(!tree->nodeByKey("X3")->expanded());
     QCOMPARE(tree->nodeByKey("X6"), nullptr);
 }
@@ -212,16 +182,16 @@ void TestFrmMainStartup::f5FromTheTreeWhateverTheModifiers() {
     int added = 0;
     for (const Qt::KeyboardModifiers modifiers : combinations) {
         ++added;
-        TempStore::AddApplication("App" + std::to_string(added), "/x %1", "x");
+        AddApplication("App" + std::to_string(added), "/x %1");
         QTest::keyClick(tree->view(), Qt::Key_F5, modifiers);
         QCOMPARE(tree->count(), added);
     }
     // From the status bar too: the window sees the key before its controls.
-    TempStore::AddApplication("Last", "/x %1", "x");
+    AddApplication("Last", "/x %1");
     QTest::keyClick(form.controls().StatusBar1, Qt::Key_F5);
     QCOMPARE(tree->count(), added + 1);
     // Other keys are left alone.
-    TempStore::AddApplication("Unseen", "/x %1", "x");
+    AddApplication("Unseen", "/x %1");
     QTest::keyClick(tree->view(), Qt::Key_F6);
     QCOMPARE(tree->count(), added + 1);
 }
@@ -253,29 +223,9 @@ void TestFrmMainStartup::machineNameIsTheWholeHostName() {
     QCOMPARE(WEXITSTATUS(status), 0);
 }
 
-void TestFrmMainStartup::startupFailureEndsTheProgram() {
-    m_form = std::make_unique<frmMain>();
-    frmMain::RegistryCalls failing{
-        [](std::uint32_t, std::string, std::string) -> std::string {
-            throw std::runtime_error("the store went away");
-        },
-        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
-        [](std::uint32_t, std::string, std::int32_t&) { return std::string("Not Found"); }};
-    m_form->setRegistryCalls(failing);
-    MessageBox::setNextAnswer(MessageBox::Answer::Ok);
-    QVERIFY(!m_form->Form_Load());
-    QCOMPARE(MessageBox::history().size(), 1);
-    const MessageBox::Shown& shown = MessageBox::history().first();
-    QCOMPARE(shown.text, QString("An error occurred whilst loading Tavisk."));
-    QCOMPARE(shown.icon, MessageBox::Icon::Critical);
-    QCOMPARE(shown.buttons, MessageBox::Buttons::Ok);
-    QCOMPARE(shown.title, QString("Tavisk"));
-    QVERIFY(!m_form->isVisible());
-}
-
 void TestFrmMainStartup::loadFailureKeepsWhatWasLoaded() {
-    TempStore::AddApplication("Alpha", "/usr/bin/alpha %1", "x", {".txt", ".log"});
-    TempStore::AddApplication("Beta", "/usr/bin/beta %1", "x");
+    AddApplication("Alpha", "/usr/bin/alpha %1", {".txt", ".log"});
+    AddApplication("Beta", "/usr/bin/beta %1");
     frmMain& form = start();
     const frmMainControls& ui = form.controls();
     ui.treApplications->setSelectedNode(ui.treApplications->nodeByKey("X1"));
@@ -285,26 +235,23 @@ void TestFrmMainStartup::loadFailureKeepsWhatWasLoaded() {
     // The second application cannot be listed. While the tree loads, the
     // status bar says so.
     QStringList statuses;
-    frmMain::RegistryCalls failing{
-        [](std::uint32_t root, std::string key, std::string value) {
-            return modRegistry::ReadRegValue(root, key, value);
-        },
-        [](std::uint32_t, std::string, std::string, std::int32_t, std::string) {},
-        [&statuses, &ui](std::uint32_t root, std::string key, std::int32_t& index) {
-            statuses.append(ui.StatusBar1->panelText(1));
-            if (std::string_view(key) == modStoreLayout::StorePath && index == 1) {
-                throw std::runtime_error("Disk I/O error");
-            }
-            return modRegistry::EnumRegSubkey(root, key, index);
-        }};
+    frmMain::RegistryCalls failing = StoreCalls();
+    failing.EnumRegSubkey = [&statuses, &ui](std::uint32_t root, std::string key,
+                                             std::int32_t& index) {
+        statuses.append(ui.StatusBar1->panelText(1));
+        if (key == modStoreLayout::StorePath && index == 1) {
+            throw std::runtime_error("Disk I/O error");
+        }
+        return modRegistry::EnumRegSubkey(root, key, index);
+    };
     form.setRegistryCalls(failing);
     MessageBox::setNextAnswer(MessageBox::Answer::Ok);
     form.RefreshTree();
     QCOMPARE(MessageBox::history().size(), 1);
-    QCOMPARE(MessageBox::history().first().text, QString("Disk I/O error"));
+    QCOMPARE(MessageBox::history().first().text, u"Disk I/O error"_s);
     QCOMPARE(MessageBox::history().first().icon, MessageBox::Icon::Exclamation);
     QCOMPARE(ui.treApplications->count(), 3); // Alpha and its two file types
-    QCOMPARE(statuses.first(), QStringLiteral("Loading settings..."));
+    QCOMPARE(statuses.first(), u"Loading settings..."_s);
     statuses.removeDuplicates();
     QCOMPARE(statuses.size(), 1);
     QCOMPARE(ui.StatusBar1->panelText(1), QString());

@@ -18,9 +18,10 @@
 #include <unistd.h>
 
 #include <grp.h>
+#include <sqlite3.h>
 
+using namespace Qt::StringLiterals;
 using modRegistry::HKCR;
-
 class TestModStartup final : public QObject {
     Q_OBJECT
 
@@ -29,10 +30,10 @@ private slots:
     void cleanup();
     void damagedFileIsRefusedAndKept();
     void storeThatCannotBeCreated();
+    void damagedIndexGetsAShortMessageWithDetails();
     void readOnlyStoreIsRefusedAndKept();
-    void newStoreGetsTheMachinesFileTypes();
-    void existingStoreIsNotFilledAgain();
-    void storeWhoseFillWasCutShortIsFilled();
+    void machinesFileTypesFillANewStoreOnce_data();
+    void machinesFileTypesFillANewStoreOnce();
 
 private:
     void useStore(const QString& path);
@@ -166,40 +167,71 @@ void TestModStartup::readOnlyStoreIsRefusedAndKept() {
     QCOMPARE(contents(path), before);
 }
 
-void TestModStartup::newStoreGetsTheMachinesFileTypes() {
-    writeMimeDatabase();
+void TestModStartup::machinesFileTypesFillANewStoreOnce_data() {
+    QTest::addColumn<int>("before"); // 0 no store, 1 made but not filled, 2 filled
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("new store") << 0 << true;
+    QTest::newRow("fill cut short") << 1 << true;
+    QTest::newRow("store in use") << 2 << false;
+}
+
+void TestModStartup::machinesFileTypesFillANewStoreOnce() {
+    QFETCH(int, before);
+    QFETCH(bool, filled);
     const QString path = m_dir->filePath("new/registry.db");
-    useStore(path);
-    QVERIFY(modStartup::OpenRegistryStore());
-    QVERIFY(MessageBox::history().isEmpty());
-    QVERIFY(QFile::exists(path));
-    QVERIFY(modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"));
-    QCOMPARE(modRegistry::ReadRegValue(HKCR, ".tvt", ""), std::string("text/x-tavisk-test"));
-}
-
-void TestModStartup::existingStoreIsNotFilledAgain() {
-    const QString path = m_dir->filePath("registry.db");
-    QCOMPARE(tavisk::registry::openStore(path.toStdString()).status,
-             tavisk::registry::OpenStatus::Created);
-    modRegistry::WriteRegValue(HKCR, "text/plain\\DefaultIcon", "", 1, "text-plain");
-    tavisk::registry::closeStore();
+    if (before > 0) {
+        QVERIFY(QDir().mkpath(m_dir->filePath("new")));
+        QCOMPARE(tavisk::registry::openStore(path.toStdString()).status,
+                 tavisk::registry::OpenStatus::Created);
+        if (before == 2) {
+            modRegistry::WriteRegValue(HKCR, "text/plain\\DefaultIcon", "", 1, "text-plain");
+        }
+        tavisk::registry::closeStore();
+    }
     writeMimeDatabase();
     useStore(path);
     QVERIFY(modStartup::OpenRegistryStore());
     QVERIFY(MessageBox::history().isEmpty());
-    QVERIFY(!modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"));
+    QCOMPARE(modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"), filled);
+    QCOMPARE(modRegistry::ReadRegValue(HKCR, ".tvt", ""),
+             std::string(filled ? "text/x-tavisk-test" : "Not Found"));
 }
 
-void TestModStartup::storeWhoseFillWasCutShortIsFilled() {
-    // Created, then the process died before the file types were committed.
-    const QString path = m_dir->filePath("registry.db");
-    QCOMPARE(tavisk::registry::openStore(path.toStdString()).status,
-             tavisk::registry::OpenStatus::Created);
-    tavisk::registry::closeStore();
-    writeMimeDatabase();
+void TestModStartup::damagedIndexGetsAShortMessageWithDetails() {
+    const QString path = m_dir->filePath(u"registry.db"_s);
     useStore(path);
-    QVERIFY(modStartup::OpenRegistryStore());
-    QVERIFY(modRegistry::RegKeyExists(HKCR, "text/x-tavisk-test"));
+    QVERIFY(tavisk::registry::openStore(path.toStdString()).ok());
+    tavisk::registry::runInTransaction([] {
+        for (int i = 0; i < 300; ++i) {
+            modRegistry::WriteRegValue(modRegistry::HKCU, "Filler\\key" + std::to_string(i), "v", 1,
+                                       std::string(100, 'x'));
+        }
+        return true;
+    });
+    tavisk::registry::closeStore();
+    // The index of the keys loses its entries: every row is then missing from it.
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    sqlite3_exec(db,
+                 "PRAGMA writable_schema=ON; UPDATE sqlite_schema SET rootpage = "
+                 "(SELECT rootpage FROM sqlite_schema WHERE name='vals') WHERE "
+                 "name='sqlite_autoindex_keys_1';",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const QByteArray before = contents(path);
+
+    MessageBox::setNextAnswer(MessageBox::Answer::Ok);
+    QVERIFY(!modStartup::OpenRegistryStore());
+    QCOMPARE(MessageBox::history().size(), 1);
+    const MessageBox::Shown& shown = MessageBox::history().first();
+    QVERIFY2(shown.text.contains(path), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(u"is damaged: its integrity check found"_s),
+             qPrintable(shown.text));
+    QVERIFY(shown.text.contains(u"has not changed the file. Move it aside"_s));
+    QVERIFY2(shown.text.count(u'\n') <= 6, qPrintable(shown.text));
+    QVERIFY2(shown.details.count(u'\n') >= 2, qPrintable(shown.details));
+    QVERIFY(!shown.text.contains(shown.details.section(u'\n', 0, 0)));
+    QCOMPARE(contents(path), before);
 }
 
 QTEST_MAIN(TestModStartup)

@@ -1,14 +1,26 @@
-// The tree view control: node collection, keys, sorting, and selection by the
-// left button and the keyboard only.
+// The controls: the tree view (node collection, keys, sorting, selection by
+// the left button and the keyboard only) and the real message box, answered
+// from the keyboard as the user answers it, not through the test hook.
+#include "MessageBox.h"
 #include "TreeView.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <stdexcept>
 
-class TestTreeView final : public QObject {
+using Answer = MessageBox::Answer;
+Q_DECLARE_METATYPE(MessageBox::Answer)
+Q_DECLARE_METATYPE(MessageBox::Buttons)
+
+using namespace Qt::StringLiterals;
+
+class TestControls final : public QObject {
     Q_OBJECT
 
 private slots:
@@ -16,33 +28,34 @@ private slots:
     void cleanup();
     void indexesCountEveryNodeAlike();
     void keysAreUniqueWithoutRegardToCase();
-    void clearVoidsEverything();
     void sortedOrdersTopLevelOnly();
     void ctrlClickDoesNotDeselect();
     void mouseUpForEveryButton();
     void keyUpOnRelease();
+    void answeredFromTheKeyboard_data();
+    void answeredFromTheKeyboard();
 
 private:
     QPoint centreOf(const TreeNode* node) const;
     std::unique_ptr<TreeView> m_tree;
 };
 
-void TestTreeView::init() {
+void TestControls::init() {
     m_tree = std::make_unique<TreeView>();
     m_tree->resize(300, 400);
     m_tree->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_tree.get()));
 }
 
-void TestTreeView::cleanup() {
+void TestControls::cleanup() {
     m_tree.reset();
 }
 
-QPoint TestTreeView::centreOf(const TreeNode* node) const {
+QPoint TestControls::centreOf(const TreeNode* node) const {
     return m_tree->nodeRect(node).center();
 }
 
-void TestTreeView::indexesCountEveryNodeAlike() {
+void TestControls::indexesCountEveryNodeAlike() {
     TreeNode* a = m_tree->addNode("A", "Application");
     TreeNode* a1 = m_tree->addChild(a, "a1", "FileType");
     TreeNode* a2 = m_tree->addChild(a, "a2", "FileType");
@@ -66,9 +79,20 @@ void TestTreeView::indexesCountEveryNodeAlike() {
     a->setExpanded(true);
     QVERIFY(m_tree->nodeRect(a3).top() > m_tree->nodeRect(a2).top());
     QVERIFY(m_tree->nodeRect(b).top() > m_tree->nodeRect(a3).top());
+
+    // Clear voids the nodes, the selection, the drop highlight, the keys and the indexes.
+    b->setKey(u"X4"_s);
+    m_tree->setSelectedNode(b);
+    m_tree->setDropHighlightNode(b);
+    m_tree->clear();
+    QCOMPARE(m_tree->count(), 0);
+    QCOMPARE(m_tree->selectedNode(), nullptr);
+    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
+    QCOMPARE(m_tree->nodeByKey(u"X4"_s), nullptr);
+    QCOMPARE(m_tree->addNode(u"C"_s, u"Application"_s)->index(), 1);
 }
 
-void TestTreeView::keysAreUniqueWithoutRegardToCase() {
+void TestControls::keysAreUniqueWithoutRegardToCase() {
     TreeNode* a = m_tree->addNode("A", "Application");
     TreeNode* b = m_tree->addNode("B", "Application");
     TreeNode* c = m_tree->addNode("C", "FileType");
@@ -85,23 +109,7 @@ void TestTreeView::keysAreUniqueWithoutRegardToCase() {
     QCOMPARE(m_tree->nodeByKey("X5"), nullptr);
 }
 
-void TestTreeView::clearVoidsEverything() {
-    TreeNode* a = m_tree->addNode("A", "Application");
-    a->setKey("X1");
-    m_tree->setSelectedNode(a);
-    m_tree->setDropHighlightNode(a);
-    m_tree->clear();
-    QCOMPARE(m_tree->count(), 0);
-    QCOMPARE(m_tree->selectedNode(), nullptr);
-    QCOMPARE(m_tree->dropHighlightNode(), nullptr);
-    QCOMPARE(m_tree->nodeByKey("X1"), nullptr);
-    TreeNode* again = m_tree->addNode("B", "Application");
-    QCOMPARE(again->index(), 1);
-    again->setKey("X1");
-    QCOMPARE(m_tree->nodeByKey("X1"), again);
-}
-
-void TestTreeView::sortedOrdersTopLevelOnly() {
+void TestControls::sortedOrdersTopLevelOnly() {
     TreeNode* zeta = m_tree->addNode("zeta", "Application");
     TreeNode* z2 = m_tree->addChild(zeta, "z-second", "FileType");
     TreeNode* z1 = m_tree->addChild(zeta, "a-first?", "FileType");
@@ -128,7 +136,7 @@ void TestTreeView::sortedOrdersTopLevelOnly() {
     QVERIFY(above(zeta, aaa));
 }
 
-void TestTreeView::ctrlClickDoesNotDeselect() {
+void TestControls::ctrlClickDoesNotDeselect() {
     TreeNode* a = m_tree->addNode("A", "Application");
     QWidget* viewport = m_tree->view()->viewport();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(a));
@@ -138,7 +146,7 @@ void TestTreeView::ctrlClickDoesNotDeselect() {
     QCOMPARE(m_tree->selectedNode(), a);
 }
 
-void TestTreeView::mouseUpForEveryButton() {
+void TestControls::mouseUpForEveryButton() {
     TreeNode* a = m_tree->addNode("A", "Application");
     QSignalSpy ups(m_tree.get(), &TreeView::mouseUp);
     QWidget* viewport = m_tree->view()->viewport();
@@ -156,7 +164,7 @@ void TestTreeView::mouseUpForEveryButton() {
     QCOMPARE(ups.count(), 3);
 }
 
-void TestTreeView::keyUpOnRelease() {
+void TestControls::keyUpOnRelease() {
     TreeNode* a = m_tree->addNode("A", "Application");
     TreeNode* b = m_tree->addNode("B", "Application");
     m_tree->setSelectedNode(a);
@@ -170,5 +178,47 @@ void TestTreeView::keyUpOnRelease() {
     QCOMPARE(ups.at(1).at(0).toInt(), int(Qt::Key_Return));
 }
 
-QTEST_MAIN(TestTreeView)
-#include "TestTreeView.moc"
+void TestControls::answeredFromTheKeyboard_data() {
+    QTest::addColumn<MessageBox::Buttons>("buttons");
+    QTest::addColumn<Answer>("defaultAnswer");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Answer>("expected");
+    using Buttons = MessageBox::Buttons;
+    QTest::newRow("Enter on Yes") << Buttons::YesNo << Answer::Yes << int(Qt::Key_Return)
+                                  << Answer::Yes;
+    QTest::newRow("Enter on No") << Buttons::YesNo << Answer::No << int(Qt::Key_Return)
+                                 << Answer::No;
+    QTest::newRow("Escape") << Buttons::YesNo << Answer::Yes << int(Qt::Key_Escape) << Answer::No;
+    QTest::newRow("N") << Buttons::YesNo << Answer::Yes << int(Qt::Key_N) << Answer::No;
+    QTest::newRow("Y") << Buttons::YesNo << Answer::No << int(Qt::Key_Y) << Answer::Yes;
+    QTest::newRow("Enter on OK") << Buttons::Ok << Answer::Ok << int(Qt::Key_Return) << Answer::Ok;
+}
+
+void TestControls::answeredFromTheKeyboard() {
+    QFETCH(MessageBox::Buttons, buttons);
+    QFETCH(Answer, defaultAnswer);
+    QFETCH(int, key);
+    QFETCH(Answer, expected);
+    MessageBox::clearHistory();
+    QString title;
+    QStringList captions;
+    QTimer::singleShot(50, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        title = box->windowTitle();
+        for (const QAbstractButton* button : box->buttons()) {
+            captions.append(button->text().remove(u'&'));
+        }
+        QTest::keyClick(box, static_cast<Qt::Key>(key));
+    });
+    const Answer answer = MessageBox::show(nullptr, u"Are you sure?"_s, buttons,
+                                           MessageBox::Icon::Exclamation, defaultAnswer);
+    QCOMPARE(answer, expected);
+    QCOMPARE(title, u"Tavisk"_s);
+    captions.sort();
+    QCOMPARE(captions, buttons == MessageBox::Buttons::Ok ? QStringList{u"OK"_s}
+                                                          : (QStringList{u"No"_s, u"Yes"_s}));
+}
+
+QTEST_MAIN(TestControls)
+#include "TestControls.moc"
