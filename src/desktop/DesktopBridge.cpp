@@ -275,18 +275,14 @@ bool holdsAction(const ThunarActionsFile& file, const std::string& id, const std
     });
 }
 
-/// Merges the entries into uca.xml; returns the ids whose actions it holds afterwards.
+/// Merges the entries into uca.xml; returns the ids whose actions it holds
+/// afterwards (none when a full sync passed over the file).
 std::set<std::string> reconcileThunar(const XdgDirs& dirs, const std::vector<DesktopEntry>& entries,
                                       const Scope& scope, const std::string& digest, Writes& writes,
                                       Outcome& outcome) {
     const std::string path = dirs.thunarActionsFile();
-    if (writes.unchanged(path, digest)) {
-        std::set<std::string> ids;
-        for (const auto& entry : entries)
-            if (!thunarPatterns(entry).empty())
-                ids.insert(entry.id);
-        return ids;
-    }
+    if (writes.unchanged(path, digest))
+        return {}; // only a full sync has a state, and it asks for no ids
     const std::size_t problemsBefore = outcome.problems.size();
     // Kept only when nothing went wrong, so that the next sync says it again.
     const auto keep = [&] {
