@@ -131,7 +131,17 @@ bool HasFrame(const QWidget* window) {
     return window->frameGeometry().size() != window->geometry().size();
 }
 
-frmMain::RegistryCalls ModRegistryCalls() {
+} // namespace
+
+// The pictures live in this library's resources, which a static library must
+// register by hand. Outside any namespace, as Qt asks.
+static void InitialiseResources() {
+    Q_INIT_RESOURCE(frmMain);
+}
+
+// Construction
+
+frmMain::RegistryCalls frmMain::StoreCalls() {
     return {
         [](std::uint32_t root, std::string key, std::string value) {
             return modRegistry::ReadRegValue(root, std::move(key), std::move(value));
@@ -147,17 +157,7 @@ frmMain::RegistryCalls ModRegistryCalls() {
     };
 }
 
-} // namespace
-
-// The pictures live in this library's resources, which a static library must
-// register by hand. Outside any namespace, as Qt asks.
-static void InitialiseResources() {
-    Q_INIT_RESOURCE(frmMain);
-}
-
-// Construction
-
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(ModRegistryCalls()) {
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent), m_registry(StoreCalls()) {
     InitialiseResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tavisk"));

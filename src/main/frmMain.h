@@ -97,6 +97,8 @@ public:
 
     const frmMainControls& controls() const { return m_ui; }
     void setRegistryCalls(RegistryCalls calls);
+    /// modRegistry's own routines, the ones the window uses unless told otherwise.
+    static RegistryCalls StoreCalls();
 
     // Start-up and the tree.
 

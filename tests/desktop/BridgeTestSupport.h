@@ -8,6 +8,7 @@
 #include "modRegistry.h"
 #include "modStoreLayout.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -46,6 +47,18 @@ inline bool haveProgram(const std::string& name) {
         if (!dir.empty() && ::access((fs::path(dir) / name).c_str(), X_OK) == 0)
             return true;
     return false;
+}
+
+/// A command line split into words by shell rules, as GLib splits it;
+/// "<unparsable>" alone when it cannot be.
+inline std::vector<std::string> shellWords(const std::string& line) {
+    gint argc = 0;
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(line.c_str(), &argc, &argv, nullptr))
+        return {"<unparsable>"};
+    std::vector<std::string> words(argv, argv + argc);
+    g_strfreev(argv);
+    return words;
 }
 
 struct RunResult {

@@ -75,13 +75,7 @@ std::vector<std::string> thunarRuns(const std::string& command,
             line += command[i];
         }
     }
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(line.c_str(), &argc, &argv, nullptr))
-        return {"<unparsable>"};
-    std::vector<std::string> words(argv, argv + argc);
-    g_strfreev(argv);
-    return words;
+    return shellWords(line);
 }
 
 class BridgeFileManagersTest : public BridgeTest {

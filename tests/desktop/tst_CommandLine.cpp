@@ -38,25 +38,13 @@ std::vector<std::string> launched(const std::string& line, const std::string& fi
         }
         expanded += line[i];
     }
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(expanded.c_str(), &argc, &argv, nullptr))
-        return {"<unparsable>"};
-    std::vector<std::string> words(argv, argv + argc);
-    g_strfreev(argv);
-    return words;
+    return tavisk::desktop::testing::shellWords(expanded);
 }
 
 /// What GLib takes for the program when it loads a desktop entry: the first
 /// word of the raw line, before any field code is expanded.
 std::string programGlibLooksUp(const std::string& line) {
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(line.c_str(), &argc, &argv, nullptr))
-        return "<unparsable>";
-    std::string program = argv[0];
-    g_strfreev(argv);
-    return program;
+    return tavisk::desktop::testing::shellWords(line).front();
 }
 
 } // namespace

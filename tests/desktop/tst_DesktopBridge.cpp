@@ -70,12 +70,7 @@ std::vector<std::string> launched(const std::string& line, const std::string& co
             expanded += line[i];
         }
     }
-    gint argc = 0;
-    gchar** argv = nullptr;
-    if (!g_shell_parse_argv(expanded.c_str(), &argc, &argv, nullptr))
-        return {"<unparsable>"};
-    std::vector<std::string> words(argv, argv + argc);
-    g_strfreev(argv);
+    std::vector<std::string> words = shellWords(expanded);
     if (words.size() > 3 && words[0] == "/bin/sh")
         words.erase(words.begin(), words.begin() + 3);
     return words;

@@ -91,22 +91,6 @@ inline void AddApplication(const std::string& caption, const std::string& comman
     }
 }
 
-/// The main window's registry calls as the program makes them; a test
-/// replaces one to watch it or to make it fail.
-inline frmMain::RegistryCalls StoreCalls() {
-    return {[](std::uint32_t root, std::string key, std::string value) {
-                return modRegistry::ReadRegValue(root, std::move(key), std::move(value));
-            },
-            [](std::uint32_t root, std::string key, std::string value, std::int32_t type,
-               std::string data) {
-                modRegistry::WriteRegValue(root, std::move(key), std::move(value), type,
-                                           std::move(data));
-            },
-            [](std::uint32_t root, std::string key, std::int32_t& index) {
-                return modRegistry::EnumRegSubkey(root, std::move(key), index);
-            }};
-}
-
 /// Watches for modal dialogs while a command runs: records the class of each
 /// one shown and hands it to the next queued action, which answers and closes
 /// it. A dialog no action awaits is cancelled at once.

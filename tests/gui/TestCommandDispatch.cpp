@@ -114,7 +114,7 @@ void TestCommandDispatch::init() {
     m_loads = 0;
     m_writes = 0;
     m_form = std::make_unique<frmMain>();
-    frmMain::RegistryCalls calls = StoreCalls();
+    frmMain::RegistryCalls calls = frmMain::StoreCalls();
     calls.EnumRegSubkey = [this](std::uint32_t root, std::string key, std::int32_t& index) {
         // A load starts with the first application of the store.
         m_loads += root == HKLM && key == modStoreLayout::StorePath && index == 0 ? 1 : 0;

@@ -89,7 +89,7 @@ void TestFrmSplash::handsOverAfterTheTreeIsLoaded() {
     splash = std::make_unique<frmSplash>([&] {
         handedOverAfter = clock.elapsed();
         m_main = std::make_unique<frmMain>();
-        frmMain::RegistryCalls calls = StoreCalls();
+        frmMain::RegistryCalls calls = frmMain::StoreCalls();
         calls.EnumRegSubkey = [&](std::uint32_t root, std::string key, std::int32_t& index) {
             ++enumerations;
             splashUpDuringLoad = splashUpDuringLoad && splash->isVisible();
@@ -150,7 +150,7 @@ void TestFrmSplash::failedStartupEndsTheProgram() {
     MessageBox::setNextAnswer(MessageBox::Answer::Ok);
     frmSplash splash([this] {
         m_main = std::make_unique<frmMain>();
-        frmMain::RegistryCalls calls = StoreCalls();
+        frmMain::RegistryCalls calls = frmMain::StoreCalls();
         calls.ReadRegValue = [](std::uint32_t, std::string, std::string) -> std::string {
             throw std::runtime_error("the store went away");
         };

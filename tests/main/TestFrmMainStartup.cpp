@@ -118,7 +118,7 @@ void TestFrmMainStartup::firstRunMarkerWrittenOnce() {
 
     // The first-run write refused: no store key at all, and still an empty tree.
     m_form = std::make_unique<frmMain>();
-    frmMain::RegistryCalls refusing = StoreCalls();
+    frmMain::RegistryCalls refusing = frmMain::StoreCalls();
     refusing.WriteRegValue = [](std::uint32_t, std::string, std::string, std::int32_t,
                                 std::string) {};
     m_form->setRegistryCalls(refusing);
@@ -235,7 +235,7 @@ void TestFrmMainStartup::loadFailureKeepsWhatWasLoaded() {
     // The second application cannot be listed. While the tree loads, the
     // status bar says so.
     QStringList statuses;
-    frmMain::RegistryCalls failing = StoreCalls();
+    frmMain::RegistryCalls failing = frmMain::StoreCalls();
     failing.EnumRegSubkey = [&statuses, &ui](std::uint32_t root, std::string key,
                                              std::int32_t& index) {
         statuses.append(ui.StatusBar1->panelText(1));
